@@ -1,0 +1,41 @@
+# Test helpers shared by every tests/ folder.
+#
+#   vt_add_native_test(NAME <name> SOURCES <files...> LIBS <libs...>)
+#     A GoogleTest program of the native build; each test case is its own
+#     ctest entry.
+#   vt_add_wine_test(NAME <name> SOURCES <files...> LIBS <libs...>)
+#     A GoogleTest program of the win64 build, run as one ctest entry through
+#     wine (one wine start per program keeps the suite fast).
+
+if(NOT WIN32)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+elseif(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  # GoogleTest compiled from Debian's sources with the mingw toolchain.
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
+
+function(vt_add_native_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(WIN32)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(vt_add_wine_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(NOT WIN32 OR NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+endfunction()

@@ -1,0 +1,16 @@
+# Warnings are errors everywhere; the native build adds the sanitizers, the
+# Windows builds link the runtime statically so that no mingw DLL ships.
+add_compile_options(-Wall -Wextra -Werror)
+
+if(WIN32)
+  # Every exported function and dialog procedure may be entered with a stack
+  # aligned to 4 bytes only (MSVC hosts, user32 callbacks).
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    add_compile_options(-mincoming-stack-boundary=2)
+  endif()
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+elseif(VT_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,45 @@
+#include "plugin/host_services.h"
+
+#include "plugin/detection_prompts.h"
+#include "plugin/platform.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+template <typename Fn>
+Fn Lookup(const char* name)
+{
+    void* address = g_platform.findHostExport ? g_platform.findHostExport(name) : nullptr;
+    return reinterpret_cast<Fn>(address);
+}
+
+}  // namespace
+
+bool BindHostServices()
+{
+    HostServices& host = g_state.g_hostServices;
+
+    // Its presence is required; its address is never used.
+    if (!Lookup<void*>("GetHostAppID"))
+        return false;
+    // Each slot is stored before it is tested.
+    if (!(host.GetHostAppVersion = Lookup<PFN_GetHostAppVersion>("GetHostAppVersion")))
+        return false;
+    if (!(host.GetDeviceIDEx = Lookup<PFN_GetDeviceIDEx>("GetDeviceIDEx")))
+        return false;
+    if (!(host.GetI2CBusNumEx = Lookup<PFN_GetI2CBusNumEx>("GetI2CBusNumEx")))
+        return false;
+    if (!(host.ReadI2CEx = Lookup<PFN_ReadI2CEx>("ReadI2CEx")))
+        return false;
+    if (!(host.WriteI2CEx = Lookup<PFN_WriteI2CEx>("WriteI2CEx")))
+        return false;
+    return true;
+}
+
+void CheckHostVersion()
+{
+    if (g_state.g_hostServices.GetHostAppVersion() >= kMultiGpuHostVersion)
+        return;
+    g_state.g_bSupportsMultiGPU = 0;
+    RunMultiGpuPromptStep();
+}

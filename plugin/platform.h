@@ -1,0 +1,39 @@
+// The few operating-system services the plug-in core needs, as plain function
+// pointers. The Windows build installs the real ones when the module is
+// attached; the native tests install fakes. A null entry means "not there":
+// the core treats it like the service failing.
+#pragma once
+
+#include <cstdint>
+
+struct LocalTime {
+    uint16_t year, month, day, hour, minute, second;
+};
+
+// Same argument order as the system message box, plus the parameter record.
+struct PromptBoxParams;
+typedef int (*PFN_ShowPromptBox)(void* hWndOwner, const char* text, const char* caption,
+                                 uint32_t type, const PromptBoxParams* params);
+
+struct PlatformServices {
+    // Diagnostic log: opened for appending (created when missing), written
+    // one line per call, closed at unload. openLog returns -1 on failure.
+    int (*openLog)(const char* path);
+    void (*writeLog)(int fd, const char* data, unsigned length);
+    void (*closeLog)(int fd);
+    void (*getLocalTime)(LocalTime* out);
+
+    // Initialisation-file value reader; returns the number of characters
+    // copied, the value is always terminated within capacity.
+    unsigned (*readProfileString)(const char* section, const char* key, const char* defaultValue,
+                                  char* out, unsigned capacity, const char* path);
+
+    // The host's main executable: whether there is one, and its exports.
+    bool (*hostModulePresent)();
+    void* (*findHostExport)(const char* name);
+
+    // The plug-in's message box.
+    PFN_ShowPromptBox showPromptBox;
+};
+
+extern PlatformServices g_platform;

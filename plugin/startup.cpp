@@ -1,0 +1,79 @@
+#include "plugin/startup.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/log.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+constexpr std::size_t kExtensionCut = 4;  // ".dll": cut by count, whatever it is
+constexpr unsigned kSwitchCapacity = 8;   // at most 7 characters of a value
+
+// True only for the exact value "TRUE" (with case).
+bool ReadSwitch(const char* section, const char* key)
+{
+    if (!g_platform.readProfileString)
+        return false;
+    char value[kSwitchCapacity] = {};
+    unsigned copied = g_platform.readProfileString(section, key, "", value, kSwitchCapacity,
+                                                   g_state.g_cfgPath);
+    value[kSwitchCapacity - 1] = '\0';
+    return copied > 0 && std::strcmp(value, "TRUE") == 0;
+}
+
+}  // namespace
+
+bool DeriveSiblingPath(char* out, const char* modulePath, const char* extension)
+{
+    out[0] = '\0';
+    if (!modulePath)
+        return false;
+    const void* end = std::memchr(modulePath, '\0', kPathCapacity);
+    if (!end)
+        return false;  // the module path itself does not fit the platform limit
+    std::size_t length = static_cast<std::size_t>(static_cast<const char*>(end) - modulePath);
+    if (length < kExtensionCut)
+        return false;
+    std::size_t stem = length - kExtensionCut;
+    std::size_t extensionLength = std::strlen(extension);
+    if (stem + extensionLength + 1 > kPathCapacity)
+        return false;
+    std::memcpy(out, modulePath, stem);
+    std::memcpy(out + stem, extension, extensionLength + 1);
+    return true;
+}
+
+bool PluginAttach(const char* modulePath)
+{
+    if (!DeriveSiblingPath(g_state.g_logPath, modulePath, ".log"))
+        return false;
+    g_state.g_logFile = g_platform.openLog ? g_platform.openLog(g_state.g_logPath) : kLogClosed;
+    if (g_state.g_logFile == kLogClosed)
+        return false;
+
+    WriteLogLine("DllMain: DLL_PROCESS_ATTACH");
+
+    DeriveSiblingPath(g_state.g_cfgPath, modulePath, ".cfg");
+
+    if (ReadSwitch("VT1165", "Logging"))
+        g_state.g_bLogging = 1;
+    WriteLogLine(g_state.g_bLogging == 1 ? "Logging is Enabled" : "Logging is Disabled");
+
+    if (ReadSwitch("Trevask", "Debug"))
+        g_state.g_bDebug = 1;
+    WriteLogLine(g_state.g_bDebug == 1 ? "EnableDebugLogging is Enabled"
+                                       : "EnableDebugLogging is Disabled");
+    return true;
+}
+
+void PluginDetach()
+{
+    if (g_state.g_logFile == kLogClosed)
+        return;
+    WriteLogLine("DllMain: DLL_PROCESS_DETACH\n");
+    if (g_platform.closeLog)
+        g_platform.closeLog(g_state.g_logFile);
+    g_state.g_logFile = kLogClosed;
+}

@@ -1,0 +1,27 @@
+// The module entry point: start-up and shut-down of the plug-in.
+#include <windows.h>
+
+#include "plugin/plugin_state.h"
+#include "plugin/startup.h"
+#include "plugin/win32/platform_win32.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved)
+{
+    (void)reserved;
+    switch (reason) {
+    case DLL_PROCESS_ATTACH: {
+        g_platform = Win32PlatformServices();
+        // One byte more than the platform limit tells a path that was cut.
+        char modulePath[kPathCapacity + 1] = {};
+        DWORD length = GetModuleFileNameA(hModule, modulePath, sizeof modulePath);
+        if (length == 0 || length >= kPathCapacity)
+            return FALSE;
+        return PluginAttach(modulePath) ? TRUE : FALSE;
+    }
+    case DLL_PROCESS_DETACH:
+        PluginDetach();
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}

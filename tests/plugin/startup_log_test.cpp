@@ -1,0 +1,130 @@
+// Start-up, configuration switches and the log's line format.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "plugin/log.h"
+#include "plugin/plugin_state.h"
+#include "plugin/startup.h"
+#include "tests/support/plugin_harness.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest() { h.logBytes.clear(), g_state.g_logFile = kLogClosed; }
+    test::PluginHarness h;
+};
+
+TEST(LogLineTest, StampMessageAndLoneCarriageReturn)
+{
+    char line[kLogLineCapacity];
+    std::size_t n = FormatLogLine(line, LocalTime{2009, 3, 5, 7, 4, 9}, "GetSourcesNum: Number of Data Sources: 11");
+    EXPECT_EQ(std::string(line, n), "2009-03-05 07:04:09 GetSourcesNum: Number of Data Sources: 11\r");
+}
+
+TEST(LogLineTest, OverlongMessageIsCutAndStillEndsTheLine)
+{
+    char line[kLogLineCapacity];
+    std::string message(1000, 'x');
+    std::size_t n = FormatLogLine(line, LocalTime{2026, 12, 7, 23, 59, 1}, message.c_str());
+    EXPECT_EQ(n, kLogLineCapacity - 1);
+    EXPECT_EQ(std::string(line + 20, n - 21), std::string(kLogMessageMax, 'x'));
+    EXPECT_EQ(line[n - 1], '\r');
+    EXPECT_EQ(line[n], '\0');
+
+    // A message of exactly the room left is kept whole.
+    message.assign(kLogMessageMax, 'y');
+    n = FormatLogLine(line, LocalTime{2026, 1, 1, 0, 0, 0}, message.c_str());
+    EXPECT_EQ(std::string(line + 20, kLogMessageMax), message);
+}
+
+TEST_F(StartupTest, WithoutConfigurationBothSwitchesAreOff)
+{
+    ASSERT_TRUE(PluginAttach("C:\\Orvane\\Plugins\\VT1165.dll"));
+    EXPECT_STREQ(g_state.g_logPath, "C:\\Orvane\\Plugins\\VT1165.log");
+    EXPECT_STREQ(g_state.g_cfgPath, "C:\\Orvane\\Plugins\\VT1165.cfg");
+    EXPECT_EQ(h.LogMessages(), (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Disabled",
+                                         "EnableDebugLogging is Disabled"}));
+    EXPECT_EQ(g_state.g_bLogging, 0);
+    EXPECT_EQ(g_state.g_bDebug, 0);
+}
+
+TEST_F(StartupTest, ExactTrueSwitchesBothOn)
+{
+    h.config["VT1165/Logging"] = "TRUE";
+    h.config["Trevask/Debug"] = "TRUE";
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_EQ(h.LogMessages(), (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Enabled",
+                                         "EnableDebugLogging is Enabled"}));
+    EXPECT_EQ(g_state.g_bLogging, 1);
+    EXPECT_EQ(g_state.g_bDebug, 1);
+}
+
+TEST_F(StartupTest, OnlyTheExactValueCounts)
+{
+    for (const char* value : {"true", "True", "1", "TRUE1", "TRUE ", ""}) {
+        test::PluginHarness fresh;
+        g_state.g_logFile = kLogClosed;
+        fresh.config["VT1165/Logging"] = value;
+        ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+        EXPECT_EQ(g_state.g_bLogging, 0) << "value '" << value << "'";
+    }
+}
+
+TEST_F(StartupTest, UnopenableLogFailsTheLoadBeforeReadingConfiguration)
+{
+    h.logOpenFails = true;
+    h.config["VT1165/Logging"] = "TRUE";
+    EXPECT_FALSE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_TRUE(h.logBytes.empty());
+    EXPECT_EQ(g_state.g_bLogging, 0);
+    EXPECT_EQ(g_state.g_cfgPath[0], '\0');
+}
+
+TEST_F(StartupTest, DetachWritesItsLineWithLineFeedAndCloses)
+{
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    h.logBytes.clear();
+    PluginDetach();
+    EXPECT_EQ(h.logBytes, "2009-03-05 07:04:09 DllMain: DLL_PROCESS_DETACH\n\r");
+    EXPECT_EQ(g_state.g_logFile, kLogClosed);
+    h.logBytes.clear();
+    PluginDetach();  // a second detach finds the log closed
+    EXPECT_TRUE(h.logBytes.empty());
+}
+
+TEST(SiblingPathTest, CutsFourCharactersWhateverTheyAre)
+{
+    char out[kPathCapacity];
+    ASSERT_TRUE(DeriveSiblingPath(out, "D:\\x\\plugin.dll", ".log"));
+    EXPECT_STREQ(out, "D:\\x\\plugin.log");
+    ASSERT_TRUE(DeriveSiblingPath(out, "D:\\x\\VT1165", ".cfg"));
+    EXPECT_STREQ(out, "D:\\x\\VT.cfg");
+    EXPECT_FALSE(DeriveSiblingPath(out, "abc", ".log"));
+    EXPECT_STREQ(out, "");
+}
+
+TEST(SiblingPathTest, PathsAtAndBeyondTheLimitAreRefusedNotOverrun)
+{
+    char out[kPathCapacity];
+    std::string longest(kPathCapacity - 1, 'a');  // 259 characters: fits
+    ASSERT_TRUE(DeriveSiblingPath(out, longest.c_str(), ".log"));
+    EXPECT_EQ(std::string(out).size(), kPathCapacity - 1);
+
+    std::string tooLong(kPathCapacity + 40, 'a');
+    EXPECT_FALSE(DeriveSiblingPath(out, tooLong.c_str(), ".log"));
+    EXPECT_FALSE(DeriveSiblingPath(out, longest.c_str(), ".longer"));
+}
+
+TEST_F(StartupTest, OverlongModulePathRefusesTheLoad)
+{
+    std::string path = "C:\\" + std::string(300, 'd') + "\\VT1165.dll";
+    EXPECT_FALSE(PluginAttach(path.c_str()));
+    EXPECT_TRUE(h.logBytes.empty());
+}
+
+}  // namespace

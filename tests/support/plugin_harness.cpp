@@ -1,0 +1,102 @@
+#include "tests/support/plugin_harness.h"
+
+#include <cstring>
+
+#include "sim/host_exports.h"
+
+namespace test {
+
+PluginHarness* PluginHarness::current_ = nullptr;
+
+struct HarnessPlatform {
+    static PluginHarness& H() { return *PluginHarness::current_; }
+
+    static int OpenLog(const char*) { return H().logOpenFails ? -1 : 3; }
+    static void WriteLog(int, const char* data, unsigned length) { H().logBytes.append(data, length); }
+    static void CloseLog(int) {}
+    static void GetTime(LocalTime* out) { *out = H().clock; }
+    static unsigned ReadProfile(const char* section, const char* key, const char* defaultValue, char* out,
+                                unsigned capacity, const char*)
+    {
+        auto it = H().config.find(std::string(section) + "/" + key);
+        std::string value = it == H().config.end() ? defaultValue : it->second;
+        if (capacity == 0)
+            return 0;
+        std::size_t n = value.size() < capacity - 1 ? value.size() : capacity - 1;
+        std::memcpy(out, value.data(), n);
+        out[n] = '\0';
+        return static_cast<unsigned>(n);
+    }
+    static bool HostPresent() { return H().hostModulePresent; }
+    static void* FindExport(const char* name)
+    {
+        if (H().missingExports.count(name))
+            return nullptr;
+        return sim::FindHostFunction(name);
+    }
+    static int ShowPrompt(void* owner, const char* text, const char* caption, uint32_t type,
+                          const PromptBoxParams* params)
+    {
+        PluginHarness& h = H();
+        h.prompts.push_back(PromptCall{owner, text ? text : "", caption ? caption : "", type, params});
+        const PromptCall& call = h.prompts.back();
+        if (h.onPrompt)
+            return h.onPrompt(call);
+        if (!h.promptAnswers.empty()) {
+            int answer = h.promptAnswers.front();
+            h.promptAnswers.erase(h.promptAnswers.begin());
+            return answer;
+        }
+        return 1;
+    }
+};
+
+PluginHarness::PluginHarness()
+{
+    current_ = this;
+    g_state = PluginState();
+    g_platform = PlatformServices();
+    g_platform.openLog = &HarnessPlatform::OpenLog;
+    g_platform.writeLog = &HarnessPlatform::WriteLog;
+    g_platform.closeLog = &HarnessPlatform::CloseLog;
+    g_platform.getLocalTime = &HarnessPlatform::GetTime;
+    g_platform.readProfileString = &HarnessPlatform::ReadProfile;
+    g_platform.hostModulePresent = &HarnessPlatform::HostPresent;
+    g_platform.findHostExport = &HarnessPlatform::FindExport;
+    g_platform.showPromptBox = &HarnessPlatform::ShowPrompt;
+    g_state.g_logFile = 3;  // the log of a loaded plug-in is open
+    sim::SetHostModel(&model);
+}
+
+PluginHarness::~PluginHarness()
+{
+    sim::SetHostModel(nullptr);
+    sim::g_onHostCall = nullptr;
+    g_platform = PlatformServices();
+    g_state = PluginState();
+    current_ = nullptr;
+}
+
+std::vector<std::string> PluginHarness::LogMessages() const
+{
+    std::vector<std::string> messages;
+    std::size_t start = 0;
+    while (start < logBytes.size()) {
+        std::size_t end = logBytes.find('\r', start);
+        if (end == std::string::npos)
+            end = logBytes.size();
+        std::string line = logBytes.substr(start, end - start);
+        messages.push_back(line.size() >= 20 ? line.substr(20) : line);
+        start = end + 1;
+    }
+    return messages;
+}
+
+sim::Device& PluginHarness::AddGpuWithChip(uint32_t busCount, uint8_t chipBus)
+{
+    uint32_t index = static_cast<uint32_t>(model.GpuCount());
+    model.AddGpu(busCount);
+    return model.AddVt1165(index, chipBus);
+}
+
+}  // namespace test
