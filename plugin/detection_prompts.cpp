@@ -1,14 +1,80 @@
 #include "plugin/detection_prompts.h"
 
-// The prompts are shown through the plug-in's own message box, which is not
-// part of the plug-in yet: until then both steps do nothing and detection
-// refuses silently.
+#include <cstdio>
+
+#include "msgbox/prompt_box_params.h"
+#include "plugin/host_services.h"
+#include "plugin/log.h"
+#include "plugin/platform.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+constexpr std::size_t kPromptTextCapacity = 256;
+constexpr uint32_t kLightGrey = 0xC0C0C0u;
+constexpr uint32_t kDarkRed = 0x0000C8u;   // COLORREF: red 200
+constexpr uint32_t kMultiGpuPromptType = 0x20;   // MB_ICONQUESTION
+constexpr uint32_t kDetectFailType = 0x10;       // MB_ICONHAND, a single OK
+constexpr int kAnswerFirstGpuOnly = 23;
+constexpr int kAnswerBothGpus = 24;
+constexpr int kBoxNotShown = -1;
+
+int ShowBox(const char* text, const char* caption, uint32_t type, const PromptBoxParams& params)
+{
+    if (!g_platform.showPromptBox)
+        return kBoxNotShown;
+    return g_platform.showPromptBox(nullptr, text, caption, type, &params);
+}
+
+}  // namespace
 
 void RunMultiGpuPromptStep()
 {
+    if (g_state.g_bMultiGpuPromptShown == 1 || g_state.g_bSetupOpened == 0)
+        return;
+
+    PFN_GetHostAppVersion version = g_state.g_hostServices.GetHostAppVersion;
+    unsigned major = HostVersionMajor(version());
+    unsigned minor = HostVersionMinor(version());
+
+    char text[kPromptTextCapacity];
+    std::snprintf(text, sizeof text,
+                  "Orvane V%u.%u detected.\n\nThis plugin requires Orvane V2.23 or higher for MultiGPU support!\n\n"
+                  "MultiGPU support limited to TWO GPUs of same type:\n\n"
+                  "e.g. 2 x GTX260 or 2 x GTX280 or 1 x GTX295 or 2 x HD4870",
+                  major, minor);
+    PromptBoxParams params;
+    params.backgroundColor = kLightGrey;
+    std::snprintf(params.buttonsText, sizeof params.buttonsText, "%s",
+                  "Apply settings to first GPU only\nApply settings to both GPUs");
+
+    int answer = ShowBox(text, "Limited MultiGPU support", kMultiGpuPromptType, params);
+    if (answer == kAnswerFirstGpuOnly) {
+        g_state.g_bApplyToBoth = 0;
+        LogPrintf("GetSourceDesc: Orvane V%u.%u detected. Settings will be applied to first GPU only!", major, minor);
+    } else if (answer == kAnswerBothGpus) {
+        g_state.g_bApplyToBoth = 1;
+        LogPrintf("GetSourceDesc: Orvane V%u.%u detected. Settings will be applied to both GPUs!", major, minor);
+    }
+    // Set only once the box has gone: a request that comes in while it is
+    // open still finds the prompt due.
+    g_state.g_bMultiGpuPromptShown = 1;
 }
 
 void RunDetectionFailureStep(uint32_t dwGpu)
 {
-    (void)dwGpu;
+    if (g_state.g_bDetectFailShown == 1)
+        return;
+
+    char text[kPromptTextCapacity];
+    std::snprintf(text, sizeof text,
+                  "Unable to detect a VT1165 Voltage Regulator on GPU %i!\n\nGPU %i does not support the usage of "
+                  "this plugin!",
+                  static_cast<int>(dwGpu), static_cast<int>(dwGpu));
+    PromptBoxParams params;
+    params.backgroundColor = kDarkRed;
+    ShowBox(text, "VT1165 Detection Failed", kDetectFailType, params);
+
+    g_state.g_bDetectFailShown = 1;
+    LogPrintf("GetSourceDesc: GPU %i: No VT1165 Voltage Regulator detected!", static_cast<int>(dwGpu));
 }

@@ -1,10 +1,126 @@
 #include "plugin/source_catalogue.h"
 
-// Placeholder until the catalogue lands: no source is offered yet.
+#include <cstddef>
+#include <cstdio>
+
+#include "plugin/chip_detection.h"
+#include "plugin/plugin_state.h"
+#include "vrm/register_cache.h"
+
+namespace {
+
+enum class Offered : uint8_t {
+    Never,
+    Always,
+    IfPhaseActive,   // phase dwSource - 2 is within the GPU's phase count
+};
+
+// What a text's format takes: nothing, one number (the phase, or the GPU
+// number less one for groups), the chip name, or the phase then the chip name.
+enum class TextArgs : uint8_t { None, Number, Chip, NumberChip };
+
+struct SourceText {
+    const char* format;
+    TextArgs args;
+};
+
+struct SourceRow {
+    Offered offered;
+    SourceText name;
+    const char* unit;
+    SourceText group;
+    float rangeTop;
+    float rangeBottom;
+    float aux;
+    const char* valueFormat;
+    SourceText description;
+};
+
+constexpr const char* kProtectionUnit = "Active = 1 / Normal = 0";
+constexpr const char* kCelsiusUnit = "\xB0" "C";   // degree sign and C in code page 1252
+
+// Sources 3..8, phases 1..6.
+constexpr SourceRow kPhaseRow = {
+    Offered::IfPhaseActive, {"VRM Phase %d Temperature", TextArgs::Number}, kCelsiusUnit, {"VRM%d", TextArgs::Number},
+    90.0f, 50.0f, 1.0f, "%6.0f", {"Temperature reported by phase %d of %s voltage regulator", TextArgs::NumberChip}};
+
+// One row per source number 0..10.
+constexpr SourceRow kSourceTable[kSourcesPerGpu] = {
+    {Offered::Always, {"VRM Output Voltage", TextArgs::None}, "V", {"VRM", TextArgs::None},
+     1.3f, 1.0f, 1.0f, "%6.4f", {"Output voltage reported by %s voltage regulator", TextArgs::Chip}},
+    {Offered::Never, {"", TextArgs::None}, "", {"", TextArgs::None}, 0.0f, 0.0f, 0.0f, "", {"", TextArgs::None}},
+    {Offered::Always, {"VRM Output Current", TextArgs::None}, "A", {"VRM%d", TextArgs::Number},
+     50.0f, 0.0f, 1.0f, "%6.2f", {"Average current reported by %s voltage regulator", TextArgs::Chip}},
+    kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow,
+    {Offered::Always, {"OVP Status", TextArgs::None}, kProtectionUnit, {"OVP%d", TextArgs::Number},
+     1.0f, 0.0f, 0.0f, "%6.0f", {"Over Voltage Protection Status reported by %s VT1165", TextArgs::Chip}},
+    {Offered::Always, {"OCP Status", TextArgs::None}, kProtectionUnit, {"OCP%d", TextArgs::Number},
+     1.0f, 0.0f, 0.0f, "%6.0f", {"Over Current Protection Status reported by %s VT1165", TextArgs::Chip}},
+};
+
+// Formats a text into a field of the given capacity, cutting what does not fit.
+void FormatText(char* field, std::size_t capacity, const SourceText& text, int number, const char* chip)
+{
+    switch (text.args) {
+    case TextArgs::None:
+        std::snprintf(field, capacity, "%s", text.format);
+        break;
+    case TextArgs::Number:
+        std::snprintf(field, capacity, text.format, number);
+        break;
+    case TextArgs::Chip:
+        std::snprintf(field, capacity, text.format, chip);
+        break;
+    case TextArgs::NumberChip:
+        std::snprintf(field, capacity, text.format, number, chip);
+        break;
+    }
+}
+
+template <std::size_t N>
+void FormatText(char (&field)[N], const SourceText& text, int number, const char* chip)
+{
+    FormatText(field, N, text, number, chip);
+}
+
+template <std::size_t N>
+void CopyText(char (&field)[N], const char* text)
+{
+    std::snprintf(field, N, "%s", text);
+}
+
+}  // namespace
+
+const char* ChipName(uint32_t dwGpu)
+{
+    return dwGpu < kMaxGpus && ContextOf(dwGpu).m_devID == kVt1165DeviceId ? "VT1165" : "VTxxxx";
+}
+
 bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, SourceDescriptor* pDesc)
 {
-    (void)dwGpu;
-    (void)dwSource;
-    (void)pDesc;
-    return false;
+    if (!pDesc || dwGpu >= kMaxGpus || dwSource >= kSourcesPerGpu)
+        return false;
+    const SourceRow& row = kSourceTable[dwSource];
+    if (row.offered == Offered::Never)
+        return false;
+    if (row.offered == Offered::IfPhaseActive && dwSource - kSourceFirstPhase >= GetPhaseCount(dwGpu))
+        return false;
+
+    // Phase sources print their phase number 1..6; groups the GPU number less
+    // one (GPU 0 is in VRM-1, GPU 1 in VRM0).
+    int phase = static_cast<int>(dwSource) - 2;
+    int groupNumber = static_cast<int>(dwGpu) - 1;
+    const char* chip = ChipName(dwGpu);
+
+    FormatText(pDesc->szSourceName, row.name, phase, chip);
+    CopyText(pDesc->szUnitText, row.unit);
+    if (pDesc->dwDescVersion >= kDescVersionWithGroup)
+        FormatText(pDesc->szGroupName, row.group, groupNumber, chip);
+    pDesc->fltRangeTop = row.rangeTop;
+    pDesc->fltRangeBottom = row.rangeBottom;
+    pDesc->fltAux = row.aux;
+    if (pDesc->dwDescVersion >= kDescVersionWithFormat)
+        CopyText(pDesc->szValueFormat, row.valueFormat);
+    FormatText(pDesc->szDescription, row.description, phase, chip);
+    return true;
 }

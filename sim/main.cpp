@@ -1,59 +1,34 @@
 // orvane-sim: stands in for the host application. It exports the host's six
 // functions backed by the VT1165 model, loads a plug-in DLL, and calls it the
-// way the host does.
+// way the host does: the catalogue first, then periodic readings.
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "sim/host_exports.h"
+#include "sim/monitor_table.h"
+#include "sim/options.h"
 #include "sim/plugin_module.h"
 #include "sim/scenario.h"
 #include "sim/vt1165_model.h"
 
 namespace {
 
-struct Options {
-    std::string pluginPath;
-    std::string scenarioPath;
-    bool printScenario = false;
-};
+volatile LONG g_stopRequested = 0;
 
-void PrintUsage()
+BOOL WINAPI OnConsoleControl(DWORD event)
 {
-    std::printf(
-        "usage: orvane-sim [--plugin PATH] [--scenario FILE] [--print-scenario]\n"
-        "  --plugin PATH     plug-in DLL to load (default: VT1165.dll beside this program)\n"
-        "  --scenario FILE   host and GPU scenario in INI format (default: built in)\n"
-        "  --print-scenario  print the built-in scenario and exit\n");
-}
-
-bool ParseOptions(int argc, char** argv, Options* options)
-{
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto next = [&](std::string* out) {
-            if (i + 1 >= argc)
-                return false;
-            *out = argv[++i];
-            return true;
-        };
-        if (arg == "--plugin") {
-            if (!next(&options->pluginPath))
-                return false;
-        } else if (arg == "--scenario") {
-            if (!next(&options->scenarioPath))
-                return false;
-        } else if (arg == "--print-scenario") {
-            options->printScenario = true;
-        } else {
-            return false;
-        }
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+        InterlockedExchange(&g_stopRequested, 1);
+        return TRUE;
     }
-    return true;
+    return FALSE;
 }
 
 std::string ProgramFolder()
@@ -65,7 +40,7 @@ std::string ProgramFolder()
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
-bool ReadFile(const std::string& path, std::string* out)
+bool ReadWholeFile(const std::string& path, std::string* out)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -87,14 +62,14 @@ long long FileSize(const std::string& path)
 void PrintLogSince(const std::string& logPath, long long offset)
 {
     std::string log;
-    if (!ReadFile(logPath, &log)) {
+    if (!ReadWholeFile(logPath, &log)) {
         std::printf("(no log at %s)\n", logPath.c_str());
         return;
     }
     std::printf("\nplug-in log (%s):\n", logPath.c_str());
     std::string line;
-    for (std::size_t i = static_cast<std::size_t>(offset); i < log.size(); ++i) {
-        char c = log[i];
+    for (std::size_t i = static_cast<std::size_t>(offset); i <= log.size(); ++i) {
+        char c = i < log.size() ? log[i] : '\r';
         if (c == '\r' || c == '\n') {
             if (!line.empty())
                 std::printf("  %s\n", line.c_str());
@@ -103,36 +78,63 @@ void PrintLogSince(const std::string& logPath, long long offset)
             line += c;
         }
     }
-    if (!line.empty())
-        std::printf("  %s\n", line.c_str());
 }
 
-void DescribeSources(sim::PluginModule& plugin, sim::Vt1165Model& model)
+// Asks for every source of every GPU, as the host does after loading.
+std::vector<sim::MonitorRow> ReadCatalogue(sim::PluginModule& plugin, sim::Vt1165Model& model,
+                                           uint32_t descVersion)
 {
+    std::vector<sim::MonitorRow> rows;
     uint32_t count = plugin.GetSourcesNum ? plugin.GetSourcesNum() : 0;
     std::printf("GetSourcesNum: %u\n", count);
-    if (!plugin.GetSourceDesc) {
-        std::printf("the plug-in exports no GetSourceDesc\n");
-        return;
-    }
-    for (uint32_t gpu = 0; gpu < model.GpuCount(); ++gpu) {
+    if (!plugin.GetSourceDesc)
+        return rows;
+    for (uint32_t gpu = 0; gpu < model.GpuCount() && gpu < 16; ++gpu) {
         int offered = 0;
-        // Source 0 first: its request alone detects the chip.
-        for (uint32_t source = 0; source < (count ? count : 1); ++source) {
-            SourceDescriptor desc;
-            std::memset(&desc, 0, sizeof desc);
-            desc.dwDescVersion = kDescVersionWithFormat;
-            uint32_t index = (gpu << 16) | source;
-            if (!plugin.GetSourceDesc(index, &desc))
+        for (uint32_t source = 0; source < count; ++source) {
+            sim::MonitorRow row = {};
+            row.index = (gpu << 16) | source;
+            row.desc.dwDescVersion = descVersion;
+            if (!plugin.GetSourceDesc(row.index, &row.desc))
                 continue;
-            if (offered++ == 0)
-                std::printf("GPU %u: VT1165 found\n", gpu);
-            std::printf("  0x%08X  %-26s %-8s %-24s [%g .. %g] %s\n", index, desc.szSourceName,
-                        desc.szGroupName, desc.szUnitText, desc.fltRangeBottom, desc.fltRangeTop,
-                        desc.szValueFormat);
+            ++offered;
+            rows.push_back(row);
         }
-        if (offered == 0)
-            std::printf("GPU %u: no source offered\n", gpu);
+        std::printf("GPU %u: %d source(s) offered\n", gpu, offered);
+    }
+    if (plugin.GetSourceCaps && !rows.empty()) {
+        uint32_t caps = 0;
+        int32_t answered = plugin.GetSourceCaps(rows.front().index, 0, &caps);
+        std::printf("GetSourceCaps(0): %d, value %u\n", answered, caps);
+    }
+    return rows;
+}
+
+bool IsConsole()
+{
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+void Poll(sim::PluginModule& plugin, sim::Vt1165Model& model, std::vector<sim::MonitorRow>& rows,
+          const sim::Options& options)
+{
+    if (!plugin.GetSourceData || rows.empty() || options.polls == 0)
+        return;
+    bool inPlace = !options.plain && IsConsole();
+    std::size_t lastLines = 0;
+    for (uint32_t poll = 1; poll <= options.polls && !g_stopRequested; ++poll) {
+        model.Advance(options.intervalMs);
+        for (sim::MonitorRow& row : rows)
+            row.value = plugin.GetSourceData(row.index);
+        std::string table = sim::FormatTable(rows, poll);
+        if (inPlace && lastLines)
+            std::printf("\x1b[%uA", static_cast<unsigned>(lastLines));  // back to the table's top
+        std::fputs(table.c_str(), stdout);
+        std::fflush(stdout);
+        lastLines = static_cast<std::size_t>(std::count(table.begin(), table.end(), '\n'));
+        if (poll < options.polls)
+            Sleep(options.intervalMs);
     }
 }
 
@@ -140,10 +142,15 @@ void DescribeSources(sim::PluginModule& plugin, sim::Vt1165Model& model)
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!ParseOptions(argc, argv, &options)) {
-        PrintUsage();
+    sim::Options options;
+    std::string error;
+    if (!sim::ParseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "%s\n%s", error.c_str(), sim::kUsage);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(sim::kUsage, stdout);
+        return 0;
     }
     if (options.printScenario) {
         std::fputs(sim::kDefaultScenario, stdout);
@@ -151,27 +158,26 @@ int main(int argc, char** argv)
     }
 
     std::string scenario = sim::kDefaultScenario;
-    if (!options.scenarioPath.empty() && !ReadFile(options.scenarioPath, &scenario)) {
+    if (!options.scenarioPath.empty() && !ReadWholeFile(options.scenarioPath, &scenario)) {
         std::fprintf(stderr, "cannot read scenario %s\n", options.scenarioPath.c_str());
         return 2;
     }
     sim::Vt1165Model model;
-    std::string error;
     if (!sim::LoadScenario(scenario, &model, &error)) {
         std::fprintf(stderr, "scenario: %s\n", error.c_str());
         return 2;
     }
     sim::SetHostModel(&model);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 
-    std::string pluginPath =
-        options.pluginPath.empty() ? ProgramFolder() + "VT1165.dll" : options.pluginPath;
+    std::string pluginPath = options.pluginPath.empty() ? ProgramFolder() + "VT1165.dll" : options.pluginPath;
     std::string logPath = sim::SiblingPath(pluginPath, ".log");
     long long logStart = FileSize(logPath);
 
-    std::printf("Orvane host simulator: host version %u.%u, %u GPU(s)\n",
-                static_cast<unsigned>(model.hostVersion >> 24),
-                static_cast<unsigned>((model.hostVersion >> 16) & 0xFF),
-                static_cast<unsigned>(model.GpuCount()));
+    std::printf("Orvane host simulator: host version %u.%u\n", static_cast<unsigned>(model.hostVersion >> 24),
+                static_cast<unsigned>((model.hostVersion >> 16) & 0xFF));
+    std::fputs(sim::DescribeModel(model).c_str(), stdout);
+
     sim::PluginModule plugin;
     if (!plugin.Load(pluginPath)) {
         std::printf("loading %s failed (error %lu)\n", pluginPath.c_str(),
@@ -181,7 +187,8 @@ int main(int argc, char** argv)
     }
     std::printf("loaded %s\n", pluginPath.c_str());
 
-    DescribeSources(plugin, model);
+    std::vector<sim::MonitorRow> rows = ReadCatalogue(plugin, model, options.descVersion);
+    Poll(plugin, model, rows, options);
 
     plugin.Unload();
     PrintLogSince(logPath, logStart);

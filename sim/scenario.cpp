@@ -1,6 +1,7 @@
 #include "sim/scenario.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -130,6 +131,24 @@ bool LoadGpu(const IniSection& section, uint32_t index, Vt1165Model* model, std:
 }
 
 }  // namespace
+
+std::string DescribeModel(Vt1165Model& model)
+{
+    std::ostringstream out;
+    for (uint32_t index = 0; index < model.GpuCount(); ++index) {
+        const Gpu& gpu = *model.GpuAt(index);
+        out << "GPU " << index << ": " << gpu.busCount << " I2C bus(es)";
+        for (const Device& d : gpu.devices) {
+            char text[80];
+            std::snprintf(text, sizeof text, "; %s at 0x%02X (id 0x%02X) on bus %u", d.isVt1165 ? "VT1165" : "device",
+                          static_cast<unsigned>(d.address), static_cast<unsigned>(d.regs[reg::kDeviceId]),
+                          static_cast<unsigned>(d.bus));
+            out << text;
+        }
+        out << "\n";
+    }
+    return out.str();
+}
 
 bool ParseHostVersion(const std::string& text, uint32_t* out)
 {

@@ -34,6 +34,9 @@ extern const char* const kDefaultScenario;
 // text or one of its values is not understood.
 bool LoadScenario(const std::string& text, Vt1165Model* model, std::string* error);
 
+// One line per GPU: its buses and where the chip and other devices sit.
+std::string DescribeModel(Vt1165Model& model);
+
 // Parses "2.23" as major 2, minor 23 (0x02170000) or a raw number.
 bool ParseHostVersion(const std::string& text, uint32_t* out);
 

@@ -2,6 +2,8 @@
 // the demo rely on.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "sim/host_exports.h"
 #include "sim/scenario.h"
 #include "sim/vt1165_model.h"
@@ -129,6 +131,44 @@ TEST(HostExportsTest, ForwardToTheModelAndFailWithoutOne)
     sim::SetHostModel(nullptr);
     uint8_t value;
     EXPECT_EQ(ReadI2CEx(0, 0, 0x70, 0x1A, &value), 0);
+}
+
+}  // namespace
+
+#include "sim/monitor_table.h"
+#include "sim/options.h"
+
+namespace {
+
+TEST(SimOptionsTest, ParsesTheHostsOptionsAndRefusesMistakes)
+{
+    const char* argv[] = {"orvane-sim", "--polls", "5", "--interval", "250", "--setup", "1", "--plain",
+                          "--scenario", "x.ini"};
+    sim::Options options;
+    std::string error;
+    ASSERT_TRUE(sim::ParseOptions(10, argv, &options, &error)) << error;
+    EXPECT_EQ(options.polls, 5u);
+    EXPECT_EQ(options.intervalMs, 250u);
+    EXPECT_EQ(options.setupGpu, 1);
+    EXPECT_TRUE(options.plain);
+    EXPECT_EQ(options.scenarioPath, "x.ini");
+
+    const char* bad[][2] = {{"orvane-sim", "--polls"}, {"orvane-sim", "--what"}};
+    for (auto& args : bad)
+        EXPECT_FALSE(sim::ParseOptions(2, args, &options, &error)) << args[1];
+    const char* gpu16[] = {"orvane-sim", "--setup", "16"};
+    EXPECT_FALSE(sim::ParseOptions(3, gpu16, &options, &error));
+}
+
+TEST(MonitorTableTest, ValuesUseTheSourcesFormatButOnlyATrustworthyOne)
+{
+    EXPECT_EQ(sim::FormatReading("%6.4f", 1.2f), "1.2000");
+    EXPECT_EQ(sim::FormatReading("%6.0f", 61.0f), "    61");
+    EXPECT_EQ(sim::FormatReading("%6.2f", 3.4028235e38f), "no value");
+    EXPECT_EQ(sim::FormatReading("%s%s%n", 1.5f), "1.5");
+    char unterminated[16];
+    std::memset(unterminated, 'f', sizeof unterminated);
+    EXPECT_EQ(sim::FormatReading(unterminated, 2.0f), "2");
 }
 
 }  // namespace

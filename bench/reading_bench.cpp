@@ -1,0 +1,38 @@
+// GetSourceData per source against the in-process VT1165 model, with the
+// per-reading log off and on. Caches are filled before timing starts.
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_host.h"
+#include "plugin/exports.h"
+#include "sim/vt1165_model.h"
+
+namespace {
+
+void BM_GetSourceData(benchmark::State& state)
+{
+    const uint32_t source = static_cast<uint32_t>(state.range(0));
+    const bool logging = state.range(1) != 0;
+
+    sim::Vt1165Model model;
+    model.AddGpu(1);
+    model.AddVt1165(0, 0);
+    model.tracing = false;
+    bench::InstallPlugin(&model, logging);
+    bench::DescribeAllSources(0);
+    GetSourceData(source);   // fills the VID mode and phase count caches
+
+    std::size_t logBefore = bench::LogBytesWritten();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GetSourceData(source));
+    state.counters["log_bytes/call"] = benchmark::Counter(
+        static_cast<double>(bench::LogBytesWritten() - logBefore) / static_cast<double>(state.iterations()));
+    state.SetLabel(logging ? "log on" : "log off");
+}
+
+// Voltage (mode 3, three reads), current, phase 1, phase 5 (beyond the four
+// phases), OVP, OCP, and source 1 (no reading).
+BENCHMARK(BM_GetSourceData)->ArgNames({"source", "log"})->ArgsProduct({{0, 2, 3, 7, 9, 10, 1}, {0, 1}});
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,80 @@
+#include "sim/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace sim {
+
+const char* const kUsage =
+    "usage: orvane-sim [options]\n"
+    "  --plugin PATH       plug-in DLL to load (default: VT1165.dll beside this program)\n"
+    "  --scenario FILE     host and GPU scenario in INI format (default: built in)\n"
+    "  --print-scenario    print the built-in scenario and exit\n"
+    "  --polls N           poll every source N times after the catalogue (default 0)\n"
+    "  --interval MS       milliseconds between two polls (default 1000)\n"
+    "  --plain             print every poll below the last instead of in place\n"
+    "  --setup GPU         open the voltage control window of that GPU's voltage source\n"
+    "  --desc-version V    dwDescVersion the host puts in each descriptor (default 0x00010003)\n"
+    "  --help              this text\n";
+
+namespace {
+
+bool ParseUnsigned(const char* text, uint32_t* out)
+{
+    if (!text || !*text || *text == '-')
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(text, &end, 0);
+    if (errno || *end || value > 0xFFFFFFFFull)
+        return false;
+    *out = static_cast<uint32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, const char* const* argv, Options* out, std::string* error)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto fail = [&](const std::string& why) {
+            if (error)
+                *error = arg + ": " + why;
+            return false;
+        };
+        uint32_t number = 0;
+        if (arg == "--plugin" || arg == "--scenario") {
+            if (!value)
+                return fail("needs a path");
+            (arg == "--plugin" ? out->pluginPath : out->scenarioPath) = value;
+            ++i;
+        } else if (arg == "--polls" || arg == "--interval" || arg == "--setup" || arg == "--desc-version") {
+            if (!ParseUnsigned(value, &number))
+                return fail("needs a number");
+            if (arg == "--polls")
+                out->polls = number;
+            else if (arg == "--interval")
+                out->intervalMs = number;
+            else if (arg == "--desc-version")
+                out->descVersion = number;
+            else if (number > 15)
+                return fail("GPU numbers go from 0 to 15");
+            else
+                out->setupGpu = static_cast<int>(number);
+            ++i;
+        } else if (arg == "--print-scenario") {
+            out->printScenario = true;
+        } else if (arg == "--plain") {
+            out->plain = true;
+        } else if (arg == "--help" || arg == "-h") {
+            out->help = true;
+        } else {
+            return fail("unknown option");
+        }
+    }
+    return true;
+}
+
+}  // namespace sim

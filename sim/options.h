@@ -1,0 +1,27 @@
+// Command-line options of the host simulator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+struct Options {
+    std::string pluginPath;      // empty: VT1165.dll beside the simulator
+    std::string scenarioPath;    // empty: the built-in scenario
+    bool printScenario = false;
+    bool help = false;
+    uint32_t polls = 0;          // readings of every source after the catalogue
+    uint32_t intervalMs = 1000;  // between two polls
+    bool plain = false;          // print each poll below the last, never in place
+    int setupGpu = -1;           // open the voltage window of this GPU (-1: none)
+    uint32_t descVersion = 0x00010003u;
+};
+
+// Parses argv; returns false with a message for an unknown or malformed
+// option.
+bool ParseOptions(int argc, const char* const* argv, Options* out, std::string* error);
+
+extern const char* const kUsage;
+
+}  // namespace sim

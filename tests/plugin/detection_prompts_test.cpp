@@ -1,0 +1,151 @@
+// The multi-GPU prompt and the detection-failure warning: when they appear,
+// what they say, and what their answers change.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "msgbox/prompt_box_params.h"
+#include "plugin/exports.h"
+#include "plugin/plugin_state.h"
+#include "tests/support/plugin_harness.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+class PromptsTest : public ::testing::Test {
+protected:
+    int32_t Describe(uint32_t gpu, uint32_t source = 0)
+    {
+        SourceDescriptor desc = {};
+        desc.dwDescVersion = 0x00010003;
+        return GetSourceDesc((gpu << 16) | source, &desc);
+    }
+    int CountLog(const std::string& needle) const
+    {
+        int n = 0;
+        for (const std::string& m : h.LogMessages())
+            n += m.find(needle) != std::string::npos;
+        return n;
+    }
+    test::PluginHarness h;
+};
+
+TEST_F(PromptsTest, DetectionFailureIsShownOnceForTheFirstGpuAskedAbout)
+{
+    h.model.AddGpu(2);
+    h.model.AddGpu(1);
+    EXPECT_EQ(Describe(1), 0);
+    EXPECT_EQ(Describe(0), 0);
+    EXPECT_EQ(Describe(1, 2), 0);
+
+    ASSERT_EQ(h.prompts.size(), 1u);
+    const test::PromptCall& box = h.prompts[0];
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(box.caption, "VT1165 Detection Failed");
+    EXPECT_EQ(box.text,
+              "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
+    EXPECT_EQ(box.type, 0x10u);
+    EXPECT_EQ(g_state.g_bDetectFailShown, 1);
+    EXPECT_EQ(CountLog("No VT1165 Voltage Regulator detected!"), 1);
+    EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 1);
+}
+
+TEST_F(PromptsTest, WarningParametersAreDarkRedWithNoCustomButtons)
+{
+    h.model.AddGpu(1);
+    h.onPrompt = [](const test::PromptCall& call) {
+        EXPECT_EQ(call.params->backgroundColor, 0x0000C8u);
+        EXPECT_EQ(call.params->textColor, 0xFFFFFFFFu);
+        EXPECT_EQ(call.params->buttonsText[0], '\0');
+        return 1;
+    };
+    Describe(0);
+    EXPECT_EQ(h.prompts.size(), 1u);
+}
+
+TEST_F(PromptsTest, NewHostNeverShowsTheMultiGpuPrompt)
+{
+    h.AddGpuWithChip();
+    SetupSource(0, nullptr);
+    Describe(0);
+    EXPECT_TRUE(h.prompts.empty());
+    EXPECT_EQ(g_state.g_bApplyToBoth, 0);
+    EXPECT_EQ(g_state.g_bSupportsMultiGPU, 1);
+}
+
+TEST_F(PromptsTest, OldHostAsksOnlyAfterTheFirstSetupCallAndOnlyOnce)
+{
+    h.model.hostVersion = 0x02160000u;
+    h.AddGpuWithChip();
+    Describe(0);
+    EXPECT_TRUE(h.prompts.empty()) << "no prompt before SetupSource";
+
+    SetupSource(0x00000002u, nullptr);  // any setup call counts
+    h.promptAnswers = {24};
+    Describe(0);
+    ASSERT_EQ(h.prompts.size(), 1u);
+    const test::PromptCall& box = h.prompts[0];
+    EXPECT_EQ(box.caption, "Limited MultiGPU support");
+    EXPECT_EQ(box.type, 0x20u);
+    EXPECT_EQ(box.text,
+              "Orvane V2.22 detected.\n\nThis plugin requires Orvane V2.23 or higher for MultiGPU support!\n\n"
+              "MultiGPU support limited to TWO GPUs of same type:\n\n"
+              "e.g. 2 x GTX260 or 2 x GTX280 or 1 x GTX295 or 2 x HD4870");
+    EXPECT_EQ(g_state.g_bApplyToBoth, 1);
+    EXPECT_EQ(CountLog("GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"), 1);
+
+    SetupSource(0, nullptr);
+    Describe(0);
+    EXPECT_EQ(h.prompts.size(), 1u);
+}
+
+TEST_F(PromptsTest, AnswersSetTheChoiceAndOtherResultsLeaveIt)
+{
+    h.model.hostVersion = 0x02050000u;
+    h.AddGpuWithChip();
+    SetupSource(0, nullptr);
+    g_state.g_bApplyToBoth = 1;
+    h.onPrompt = [](const test::PromptCall& call) {
+        EXPECT_STREQ(call.params->buttonsText, "Apply settings to first GPU only\nApply settings to both GPUs");
+        EXPECT_EQ(call.params->backgroundColor, 0xC0C0C0u);
+        return 23;
+    };
+    Describe(0);
+    EXPECT_EQ(g_state.g_bApplyToBoth, 0);
+    EXPECT_EQ(CountLog("GetSourceDesc: Orvane V2.5 detected. Settings will be applied to first GPU only!"), 1);
+
+    // A box that could not be shown changes nothing but still counts as shown.
+    test::PluginHarness fresh;
+    fresh.model.hostVersion = 0x02160000u;
+    fresh.AddGpuWithChip();
+    SetupSource(0, nullptr);
+    g_state.g_bApplyToBoth = 1;
+    fresh.promptAnswers = {-1};
+    SourceDescriptor desc = {};
+    GetSourceDesc(0, &desc);
+    EXPECT_EQ(g_state.g_bApplyToBoth, 1);
+    EXPECT_EQ(g_state.g_bMultiGpuPromptShown, 1);
+}
+
+TEST_F(PromptsTest, ARequestWhileThePromptIsOpenStillFindsItDue)
+{
+    h.model.hostVersion = 0x02160000u;
+    h.AddGpuWithChip();
+    SetupSource(0, nullptr);
+    int depth = 0;
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (depth++ == 0) {
+            Describe(0);  // the host asks again from inside the box's message loop
+            return 23;
+        }
+        return 24;
+    };
+    Describe(0);
+    EXPECT_EQ(h.prompts.size(), 2u);
+    EXPECT_EQ(g_state.g_bApplyToBoth, 0) << "the outer answer comes last";
+    EXPECT_EQ(g_state.g_context[0].m_dev, 0x70);
+}
+
+}  // namespace
