@@ -7,6 +7,7 @@
 #include "bench/bench_host.h"
 #include "plugin/exports.h"
 #include "plugin/source_catalogue.h"
+#include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
 
 namespace {
@@ -55,6 +56,7 @@ bool PollReport(const char* title, uint8_t vidMode, uint8_t voltageMode)
     // Cold adds the configuration bytes (registers 0x03, 0x04) and the
     // phase count, each read once after the descriptor pass reset them.
     std::printf("  total   %4zu  %6zu  %7zu  (cold minimum %zu)\n", cold, steady, minimum, minimum + 3);
+    sim::SetHostModel(nullptr);
     return steady == minimum && cold == minimum + 3;
 }
 
@@ -75,6 +77,7 @@ bool DescriptorReport()
     const std::size_t minimum = 16 * (kSourcesPerGpu + (kSourceLastPhase - kSourceFirstPhase + 1));
     std::printf("Descriptor pass, GetSourceDesc of sources 0..10 on 16 GPUs:\n"
                 "  measured %zu  minimum %zu\n", model.trace.size(), minimum);
+    sim::SetHostModel(nullptr);
     return model.trace.size() == minimum;
 }
 
@@ -95,6 +98,7 @@ bool AllocationReport(bool verboseLog)
         for (uint32_t source = 0; source < kSourcesPerGpu; ++source)
             GetSourceData(source);
     std::size_t allocations = bench::AllocationCount() - before;
+    sim::SetHostModel(nullptr);
     std::printf("Heap allocations in 1000 polls, log %s: %zu\n", verboseLog ? "on " : "off", allocations);
     return allocations == 0;
 }

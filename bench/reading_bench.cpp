@@ -4,6 +4,7 @@
 
 #include "bench/bench_host.h"
 #include "plugin/exports.h"
+#include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
 
 namespace {
@@ -27,6 +28,7 @@ void BM_GetSourceData(benchmark::State& state)
     state.counters["log_bytes/call"] = benchmark::Counter(
         static_cast<double>(bench::LogBytesWritten() - logBefore) / static_cast<double>(state.iterations()));
     state.SetLabel(logging ? "log on" : "log off");
+    sim::SetHostModel(nullptr);
 }
 
 // Voltage (mode 3, three reads), current, phase 1, phase 5 (beyond the four

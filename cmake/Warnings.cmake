@@ -10,6 +10,12 @@ if(WIN32)
   endif()
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   add_link_options(-static -static-libgcc -static-libstdc++)
+elseif(VT_FUZZ)
+  # Everything is instrumented for coverage; only the fuzz targets get
+  # libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
 elseif(VT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)

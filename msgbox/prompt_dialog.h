@@ -136,6 +136,10 @@ public:
     int32_t m_nBaseUnitX = 8;
     int32_t m_nBaseUnitY = 16;
 
+    // Set by the dialog procedure while the disabled period keeps the push
+    // buttons disabled; Escape and Close do nothing then.
+    int32_t m_bButtonsDisabled = 0;
+
 private:
     struct ButtonRow;
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/box_driver.h"
 #include "sim/host_exports.h"
 #include "sim/monitor_table.h"
 #include "sim/options.h"
@@ -21,6 +22,70 @@
 namespace {
 
 volatile LONG g_stopRequested = 0;
+
+constexpr UINT_PTR kDriverTimer = 1;
+constexpr UINT_PTR kReadingTimer = 2;
+
+// What the host window's timers work on while a box of the plug-in is up.
+struct HostWindowState {
+    sim::BoxDriver* driver = nullptr;
+    sim::PluginModule* plugin = nullptr;
+    sim::Vt1165Model* model = nullptr;
+    uint32_t readingIndex = 0;   // the source the host keeps reading meanwhile
+    bool reading = false;
+};
+HostWindowState g_hostWindow;
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER && wParam == kDriverTimer && g_hostWindow.driver) {
+        g_hostWindow.driver->Tick();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kReadingTimer && g_hostWindow.reading && g_hostWindow.plugin->GetSourceData) {
+        // The host keeps monitoring while the plug-in's window is open.
+        g_hostWindow.model->Advance(500);
+        float volts = g_hostWindow.plugin->GetSourceData(g_hostWindow.readingIndex);
+        std::printf("  (reading while the window is open: 0x%08X = %s V)\n", g_hostWindow.readingIndex,
+                    sim::FormatReading("%6.4f", volts).c_str());
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The host's main window: owner of the setup window and home of its timers.
+HWND CreateHostWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = HostWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrvaneSimHost";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);
+    return CreateWindowA("OrvaneSimHost", "Orvane (simulated host)", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 480,
+                         320, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+void RunSetup(sim::PluginModule& plugin, sim::Vt1165Model& model, HWND hostWindow, uint32_t gpu)
+{
+    if (!plugin.SetupSource) {
+        std::printf("the plug-in exports no SetupSource\n");
+        return;
+    }
+    uint32_t index = gpu << 16;
+    std::printf("SetupSource(0x%08X): the \"VRM Voltage Control\" window opens\n", index);
+    g_hostWindow.readingIndex = index;
+    g_hostWindow.reading = true;
+    int32_t result = plugin.SetupSource(index, hostWindow);
+    g_hostWindow.reading = false;
+    std::printf("SetupSource returned %d\n", result);
+    if (sim::Device* chip = model.Vt1165Of(gpu)) {
+        uint8_t control = chip->regs[sim::reg::kVidControl];
+        uint8_t vidRegister = static_cast<uint8_t>(sim::reg::kVidFirst + ((control >> 4) & 3));
+        std::printf("GPU %u chip: VID register 0x%02X = 0x%02X, output %.4f V\n", gpu, vidRegister,
+                    chip->regs[vidRegister], sim::Vt1165Model::ReportedVoltage(*chip));
+    }
+}
 
 BOOL WINAPI OnConsoleControl(DWORD event)
 {
@@ -187,8 +252,29 @@ int main(int argc, char** argv)
     }
     std::printf("loaded %s\n", pluginPath.c_str());
 
+    HWND hostWindow = CreateHostWindow();
+    sim::BoxDriver driver(sim::SplitPresses(options.presses));
+    g_hostWindow.driver = &driver;
+    g_hostWindow.plugin = &plugin;
+    g_hostWindow.model = &model;
+    if (!options.presses.empty())
+        SetTimer(hostWindow, kDriverTimer, 150, nullptr);
+    SetTimer(hostWindow, kReadingTimer, 500, nullptr);
+
     std::vector<sim::MonitorRow> rows = ReadCatalogue(plugin, model, options.descVersion);
+    if (options.setupGpu >= 0) {
+        RunSetup(plugin, model, hostWindow, static_cast<uint32_t>(options.setupGpu));
+        // The host asks for the sources again once a setup window has closed.
+        rows = ReadCatalogue(plugin, model, options.descVersion);
+    }
     Poll(plugin, model, rows, options);
+
+    for (const std::string& box : driver.Seen())
+        std::printf("pressed a button of: %s\n", box.c_str());
+    KillTimer(hostWindow, kDriverTimer);
+    KillTimer(hostWindow, kReadingTimer);
+    g_hostWindow = HostWindowState();
+    DestroyWindow(hostWindow);
 
     plugin.Unload();
     PrintLogSince(logPath, logStart);

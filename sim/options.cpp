@@ -14,6 +14,8 @@ const char* const kUsage =
     "  --interval MS       milliseconds between two polls (default 1000)\n"
     "  --plain             print every poll below the last instead of in place\n"
     "  --setup GPU         open the voltage control window of that GPU's voltage source\n"
+    "  --press LIST        press these buttons of the plug-in's boxes in turn, e.g. UP,UP,DOWN,EXIT\n"
+    "                      (without it the boxes wait for a person at the display)\n"
     "  --desc-version V    dwDescVersion the host puts in each descriptor (default 0x00010003)\n"
     "  --help              this text\n";
 
@@ -45,10 +47,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* out, std::string* 
             return false;
         };
         uint32_t number = 0;
-        if (arg == "--plugin" || arg == "--scenario") {
+        if (arg == "--plugin" || arg == "--scenario" || arg == "--press") {
             if (!value)
-                return fail("needs a path");
-            (arg == "--plugin" ? out->pluginPath : out->scenarioPath) = value;
+                return fail("needs a value");
+            (arg == "--plugin" ? out->pluginPath : arg == "--scenario" ? out->scenarioPath : out->presses) = value;
             ++i;
         } else if (arg == "--polls" || arg == "--interval" || arg == "--setup" || arg == "--desc-version") {
             if (!ParseUnsigned(value, &number))

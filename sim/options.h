@@ -15,6 +15,7 @@ struct Options {
     uint32_t intervalMs = 1000;  // between two polls
     bool plain = false;          // print each poll below the last, never in place
     int setupGpu = -1;           // open the voltage window of this GPU (-1: none)
+    std::string presses;         // buttons to press in the plug-in's boxes, "UP,UP,EXIT"
     uint32_t descVersion = 0x00010003u;
 };
 

@@ -172,3 +172,24 @@ TEST(MonitorTableTest, ValuesUseTheSourcesFormatButOnlyATrustworthyOne)
 }
 
 }  // namespace
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+TEST(ScenarioFilesTest, EveryShippedScenarioLoads)
+{
+    for (const char* name : {"old-host.ini", "no-chip.ini", "failing-bus.ini", "modes.ini"}) {
+        std::ifstream in(std::string(VT_SCENARIO_DIR) + "/" + name);
+        ASSERT_TRUE(in) << name;
+        std::stringstream text;
+        text << in.rdbuf();
+        sim::Vt1165Model model;
+        std::string error;
+        EXPECT_TRUE(sim::LoadScenario(text.str(), &model, &error)) << name << ": " << error;
+        EXPECT_GE(model.GpuCount(), 1u) << name;
+    }
+}
+
+}  // namespace

@@ -1,5 +1,5 @@
-// A plug-in with one detected VT1165 on GPU 0, and the bus trace written as
-// short strings: "r1C" for a read, "w08=81" for a write, "!" when it failed.
+// A plug-in with a VT1165 on GPU 0, and the bus trace as short strings:
+// "r1C" a read, "w08=81" a write, a trailing "!" when the access failed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,8 +22,7 @@ class VrmTest : public ::testing::Test {
 protected:
     VrmTest() : chip(h.AddGpuWithChip()) {}
 
-    // A descriptor request for source 1 resets and detects without reading
-    // anything else; trace and log start empty afterwards.
+    // Source 1 is never offered: the request only resets and detects.
     void Detect(uint32_t gpu = 0)
     {
         SourceDescriptor desc = {};
@@ -36,8 +35,12 @@ protected:
     void FailRegister(uint8_t reg) { h.model.faults.failingRegisters.insert({0u, reg}); }
     void Heal() { h.model.faults.failingRegisters.clear(); }
 
-    Accesses Trace() const
+    // The accesses that one call makes.
+    template <typename F>
+    Accesses TraceOf(F call)
     {
+        h.model.ClearTrace();
+        call();
         Accesses out;
         for (const sim::BusAccess& a : h.model.trace) {
             char text[16];
@@ -48,14 +51,6 @@ protected:
             out.push_back(text);
         }
         return out;
-    }
-    // Runs one call and returns the accesses it made.
-    template <typename F>
-    Accesses TraceOf(F call)
-    {
-        h.model.ClearTrace();
-        call();
-        return Trace();
     }
 
     test::PluginHarness h;

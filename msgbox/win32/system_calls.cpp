@@ -1,0 +1,3 @@
+#include "msgbox/win32/system_calls.h"
+
+PromptBoxSystemCalls g_promptBoxSystemCalls = {MessageBoxA, MessageBeep, WinHelpA};
