@@ -184,11 +184,12 @@ bool IsConsole()
 void Poll(sim::PluginModule& plugin, sim::Vt1165Model& model, std::vector<sim::MonitorRow>& rows,
           const sim::Options& options)
 {
-    if (!plugin.GetSourceData || rows.empty() || options.polls == 0)
+    if (!plugin.GetSourceData || rows.empty())
         return;
+    bool forever = options.polls == 0;
     bool inPlace = !options.plain && IsConsole();
     std::size_t lastLines = 0;
-    for (uint32_t poll = 1; poll <= options.polls && !g_stopRequested; ++poll) {
+    for (uint32_t poll = 1; (forever || poll <= options.polls) && !g_stopRequested; ++poll) {
         model.Advance(options.intervalMs);
         for (sim::MonitorRow& row : rows)
             row.value = plugin.GetSourceData(row.index);
@@ -198,7 +199,7 @@ void Poll(sim::PluginModule& plugin, sim::Vt1165Model& model, std::vector<sim::M
         std::fputs(table.c_str(), stdout);
         std::fflush(stdout);
         lastLines = static_cast<std::size_t>(std::count(table.begin(), table.end(), '\n'));
-        if (poll < options.polls)
+        if (forever || poll < options.polls)
             Sleep(options.intervalMs);
     }
 }

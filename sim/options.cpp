@@ -10,7 +10,7 @@ const char* const kUsage =
     "  --plugin PATH       plug-in DLL to load (default: VT1165.dll beside this program)\n"
     "  --scenario FILE     host and GPU scenario in INI format (default: built in)\n"
     "  --print-scenario    print the built-in scenario and exit\n"
-    "  --polls N           poll every source N times after the catalogue (default 0)\n"
+    "  --polls N           poll every source N times after the catalogue (default 5; 0: until Ctrl+C)\n"
     "  --interval MS       milliseconds between two polls (default 1000)\n"
     "  --plain             print every poll below the last instead of in place\n"
     "  --setup GPU         open the voltage control window of that GPU's voltage source\n"

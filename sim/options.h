@@ -11,7 +11,7 @@ struct Options {
     std::string scenarioPath;    // empty: the built-in scenario
     bool printScenario = false;
     bool help = false;
-    uint32_t polls = 0;          // readings of every source after the catalogue
+    uint32_t polls = 5;          // rounds of readings of every source; 0: until Ctrl+C
     uint32_t intervalMs = 1000;  // between two polls
     bool plain = false;          // print each poll below the last, never in place
     int setupGpu = -1;           // open the voltage window of this GPU (-1: none)

@@ -142,12 +142,12 @@ namespace {
 
 TEST(SimOptionsTest, ParsesTheHostsOptionsAndRefusesMistakes)
 {
-    const char* argv[] = {"orvane-sim", "--polls", "5", "--interval", "250", "--setup", "1", "--plain",
+    const char* argv[] = {"orvane-sim", "--polls", "7", "--interval", "250", "--setup", "1", "--plain",
                           "--scenario", "x.ini"};
     sim::Options options;
     std::string error;
     ASSERT_TRUE(sim::ParseOptions(10, argv, &options, &error)) << error;
-    EXPECT_EQ(options.polls, 5u);
+    EXPECT_EQ(options.polls, 7u);
     EXPECT_EQ(options.intervalMs, 250u);
     EXPECT_EQ(options.setupGpu, 1);
     EXPECT_TRUE(options.plain);
