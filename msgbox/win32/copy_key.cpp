@@ -45,8 +45,10 @@ void CollectBoxText(HWND dialog, ClipboardTextBuilder& text)
 
 } // namespace
 
+#include <cstdio>
 BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
 {
+    fprintf(stderr, "key %x ctrl %x\n", (unsigned)key, (unsigned)GetAsyncKeyState(VK_CONTROL));
     if ((GetAsyncKeyState(VK_CONTROL) & 0x8000) == 0 || (key & 0xFF) != 'C') {
         return FALSE;
     }
@@ -55,7 +57,7 @@ BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
     }
     ClipboardTextBuilder text;
     CollectBoxText(dialog, text);
-    CopyTextToClipboard(text.Text());
+    BOOL ok = CopyTextToClipboard(text.Text()); fprintf(stderr, "copy %d %lu\n", ok, GetLastError());
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <cstdio>
 
 namespace box_user {
 
@@ -149,6 +150,7 @@ void PressCtrlC(HWND dialog)
     if (!WaitUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; })) {
         ADD_FAILURE() << "Ctrl does not go down";
     }
+    fprintf(stderr, "helper ctrl %x\n", (unsigned)GetAsyncKeyState(VK_CONTROL)); Sleep(300);
     PostMessageA(dialog, WM_KEYDOWN, 'C', 1);
     PostMessageA(dialog, WM_KEYUP, 'C', 0xC0000001);
     // Ctrl stays down until the box has had the key.  The clipboard is
