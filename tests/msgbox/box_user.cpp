@@ -144,15 +144,14 @@ void PressKey(HWND dialog, UINT key)
     PostMessageA(dialog, WM_KEYUP, key, 0xC0000001);
 }
 
-void PressCtrlC(HWND dialog)
+void PressCtrlC(HWND /*dialog*/)
 {
     SendKey(VK_CONTROL, false);
     if (!WaitUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; })) {
         ADD_FAILURE() << "Ctrl does not go down";
     }
-    fprintf(stderr, "helper ctrl %x\n", (unsigned)GetAsyncKeyState(VK_CONTROL)); Sleep(300);
-    PostMessageA(dialog, WM_KEYDOWN, 'C', 1);
-    PostMessageA(dialog, WM_KEYUP, 'C', 0xC0000001);
+    SendKey('C', false);
+    SendKey('C', true);
     // Ctrl stays down until the box has had the key.  The clipboard is
     // watched without opening it, which would keep the box from copying.
     WaitUntil([] { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; });
