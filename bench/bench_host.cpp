@@ -57,4 +57,13 @@ void DescribeAllSources(uint32_t dwGpu)
     }
 }
 
+void SetUpDescribedChip(sim::Vt1165Model* model, bool verboseLog)
+{
+    model->AddGpu(1);
+    model->AddVt1165(0, 0);
+    model->tracing = false;
+    InstallPlugin(model, verboseLog);
+    DescribeAllSources(0);
+}
+
 }  // namespace bench

@@ -20,4 +20,8 @@ std::size_t LogBytesWritten();
 // GetSourceDesc of sources 0..10 of one GPU, as the host does after loading.
 void DescribeAllSources(uint32_t dwGpu);
 
+// One GPU with a typical VT1165 on bus 0, no trace, the plug-in installed on
+// it and the GPU described: the state of a host that has started polling.
+void SetUpDescribedChip(sim::Vt1165Model* model, bool verboseLog);
+
 }  // namespace bench

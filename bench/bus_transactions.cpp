@@ -85,11 +85,7 @@ bool DescriptorReport()
 bool AllocationReport(bool verboseLog)
 {
     sim::Vt1165Model model;
-    model.AddGpu(1);
-    model.AddVt1165(0, 0);
-    model.tracing = false;
-    bench::InstallPlugin(&model, verboseLog);
-    bench::DescribeAllSources(0);
+    bench::SetUpDescribedChip(&model, verboseLog);
     for (uint32_t source = 0; source < kSourcesPerGpu; ++source)
         GetSourceData(source);
 

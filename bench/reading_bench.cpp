@@ -15,11 +15,7 @@ void BM_GetSourceData(benchmark::State& state)
     const bool logging = state.range(1) != 0;
 
     sim::Vt1165Model model;
-    model.AddGpu(1);
-    model.AddVt1165(0, 0);
-    model.tracing = false;
-    bench::InstallPlugin(&model, logging);
-    bench::DescribeAllSources(0);
+    bench::SetUpDescribedChip(&model, logging);
     GetSourceData(source);   // fills the VID mode and phase count caches
 
     std::size_t logBefore = bench::LogBytesWritten();

@@ -25,11 +25,7 @@ int main(int argc, char** argv)
     long calls = std::atol(argv[3]);
 
     sim::Vt1165Model model;
-    model.AddGpu(1);
-    model.AddVt1165(0, 0);
-    model.tracing = false;
-    bench::InstallPlugin(&model, logging);
-    bench::DescribeAllSources(0);
+    bench::SetUpDescribedChip(&model, logging);
     GetSourceData(source);  // caches filled, as in a running host
 
     volatile float sink = 0.0f;

@@ -48,7 +48,7 @@ void CollectBoxText(HWND dialog, ClipboardTextBuilder& text)
 #include <cstdio>
 BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
 {
-    fprintf(stderr, "key %x ctrl %x\n", (unsigned)key, (unsigned)GetAsyncKeyState(VK_CONTROL));
+    fprintf(stderr, "key %x ctrl %x sync %x\n", (unsigned)key, (unsigned)GetAsyncKeyState(VK_CONTROL), (unsigned)GetKeyState(VK_CONTROL)); Sleep(100); fprintf(stderr, "again %x\n", (unsigned)GetAsyncKeyState(VK_CONTROL));
     if ((GetAsyncKeyState(VK_CONTROL) & 0x8000) == 0 || (key & 0xFF) != 'C') {
         return FALSE;
     }
