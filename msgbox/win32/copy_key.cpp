@@ -4,6 +4,7 @@
 
 #include "msgbox/clipboard_text.h"
 #include "msgbox/prompt_box_params.h"
+#include "msgbox/win32/system_calls.h"
 #include "msgbox/win32/win32_resources.h"
 
 namespace {
@@ -45,11 +46,9 @@ void CollectBoxText(HWND dialog, ClipboardTextBuilder& text)
 
 } // namespace
 
-#include <cstdio>
 BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
 {
-    fprintf(stderr, "key %x ctrl %x sync %x\n", (unsigned)key, (unsigned)GetAsyncKeyState(VK_CONTROL), (unsigned)GetKeyState(VK_CONTROL)); Sleep(100); fprintf(stderr, "again %x\n", (unsigned)GetAsyncKeyState(VK_CONTROL));
-    if ((GetAsyncKeyState(VK_CONTROL) & 0x8000) == 0 || (key & 0xFF) != 'C') {
+    if ((g_promptBoxSystemCalls.getAsyncKeyState(VK_CONTROL) & 0x8000) == 0 || (key & 0xFF) != 'C') {
         return FALSE;
     }
     if (!IsWindow(dialog)) {
@@ -57,7 +56,7 @@ BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
     }
     ClipboardTextBuilder text;
     CollectBoxText(dialog, text);
-    BOOL ok = CopyTextToClipboard(text.Text()); fprintf(stderr, "copy %d %lu\n", ok, GetLastError());
+    CopyTextToClipboard(text.Text());
     return TRUE;
 }
 

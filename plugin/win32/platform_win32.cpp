@@ -1,5 +1,7 @@
 #include "plugin/win32/platform_win32.h"
 
+#include "msgbox/win32/prompt_box.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -73,6 +75,6 @@ PlatformServices Win32PlatformServices()
     services.readProfileString = ReadProfileString;
     services.hostModulePresent = HostModulePresent;
     services.findHostExport = FindHostExport;
-    services.showPromptBox = nullptr;
+    services.showPromptBox = PromptBox;
     return services;
 }

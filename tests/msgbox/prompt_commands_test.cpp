@@ -1,5 +1,4 @@
-// What each command does to the box: results, check-box bits, the stored
-// answer; and the countdown and help texts.
+// What each command does to the box; the countdown and help texts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,125 +8,66 @@
 
 namespace {
 
-PbCommandOutcome Resolve(uint32_t command, uint32_t flags, bool ticked = false, const char* key = nullptr,
-                         bool disabled = false)
+TEST(PromptCommands, ResultsCheckBoxBitsAndStoredAnswers)
 {
-    return ResolveCommand(command, PbCommandContext{flags, ticked, key, disabled});
-}
-
-TEST(PromptCommands, CancelEscapeAndClose)
-{
-    // With Cancel: 2, even with the check box ticked, and nothing stored.
-    PbCommandOutcome cancel = Resolve(IDCANCEL, PB_FLAG_HAS_CANCEL | PB_FLAG_DONT_ASK, true, "question");
-    EXPECT_TRUE(cancel.endsBox);
-    EXPECT_EQ(cancel.result, IDCANCEL);
-    EXPECT_FALSE(cancel.storesAnswer);
-    EXPECT_FALSE(cancel.handled);
-
-    // A lone OK: Escape and Close give OK.
-    const PbCommandOutcome okOnly = Resolve(IDCANCEL, PB_FLAG_OK_ONLY);
-    EXPECT_TRUE(okOnly.endsBox);
-    EXPECT_EQ(okOnly.result, IDOK);
-
-    // Neither: nothing happens.
-    EXPECT_FALSE(Resolve(IDCANCEL, 0).endsBox);
-    EXPECT_FALSE(Resolve(IDCANCEL, PB_FLAG_DONT_ASK, true, "question").endsBox);
-
-    // Not while the disabled period keeps the buttons off.
-    EXPECT_FALSE(Resolve(IDCANCEL, PB_FLAG_HAS_CANCEL, false, nullptr, true).endsBox);
-    EXPECT_FALSE(Resolve(IDCANCEL, PB_FLAG_OK_ONLY, false, nullptr, true).endsBox);
-
-    const PbCommandOutcome close = Resolve(IDCLOSE, PB_FLAG_HAS_CANCEL);
-    EXPECT_EQ(close.kind, PbCommandKind::Close);
-    EXPECT_FALSE(close.endsBox);
-    EXPECT_TRUE(close.handled);
-}
-
-TEST(PromptCommands, HelpReportAndCheckBoxKeepTheBoxOpen)
-{
+    constexpr uint32_t kAsk = PB_FLAG_DONT_ASK, kCancel = PB_FLAG_HAS_CANCEL, kOk = PB_FLAG_OK_ONLY;
     const struct {
-        uint32_t command;
-        PbCommandKind kind;
-    } cases[] = {{PB_ID_HELP, PbCommandKind::Help},
-                 {PB_ID_REPORT, PbCommandKind::Report},
-                 {PB_ID_CHECKBOX, PbCommandKind::CheckBox}};
+        uint32_t command, flags;
+        bool ticked, disabled, ends;
+        uint32_t result;
+        bool stores;
+    } cases[] = {
+        {IDCANCEL, kCancel | kAsk, true, false, true, 2, false}, // Cancel never carries the bit
+        {IDCANCEL, kOk, false, false, true, 1, false},           // a lone OK
+        {IDCANCEL, kAsk, true, false, false, 0, false},          // neither: nothing
+        {IDCANCEL, kCancel, false, true, false, 0, false},       // not while buttons are disabled
+        {IDCLOSE, kCancel, false, false, false, 0, false},
+        {PB_ID_HELP, kAsk, true, false, false, 0, false},
+        {PB_ID_REPORT, kAsk, true, false, false, 0, false},
+        {PB_ID_CHECKBOX, kAsk, true, false, false, 0, false},
+        {IDNO, kAsk, false, false, true, 7, false},
+        {IDNO, kAsk, true, false, true, 0x01000007, true},
+        {IDNO, PB_FLAG_DONT_TELL, true, false, true, 0x02000007, true},
+        {IDNO, PB_FLAG_DONT_SHOW, true, false, true, 0x04000007, true},
+        {24, 0, false, false, true, 24, false},
+        {IDOK | PB_TIMED_OUT, kOk, false, true, true, 0x80000001, false},
+        {IDCANCEL | PB_TIMED_OUT, kCancel | kAsk, true, false, true, 0x81000002, true},
+    };
     for (const auto& c : cases) {
-        const PbCommandOutcome outcome = Resolve(c.command, PB_FLAG_DONT_ASK, true, "question");
-        EXPECT_EQ(outcome.kind, c.kind) << c.command;
-        EXPECT_FALSE(outcome.endsBox) << c.command;
-        EXPECT_FALSE(outcome.storesAnswer) << c.command;
+        const PbCommandOutcome outcome = ResolveCommand(c.command, {c.flags, c.ticked, "question", c.disabled});
+        EXPECT_EQ(outcome.endsBox, c.ends) << std::hex << c.command << " " << c.flags;
+        if (c.ends) {
+            EXPECT_EQ(static_cast<uint32_t>(outcome.result), c.result) << std::hex << c.command << " " << c.flags;
+        }
+        EXPECT_EQ(outcome.storesAnswer, c.stores) << std::hex << c.command << " " << c.flags;
+        EXPECT_EQ(outcome.handled, c.command == IDCLOSE);
     }
+    EXPECT_EQ(ResolveCommand(PB_ID_HELP, {}).kind, PbCommandKind::Help);
+    EXPECT_EQ(ResolveCommand(PB_ID_REPORT, {}).kind, PbCommandKind::Report);
+    // Stored only under a key text.
+    EXPECT_FALSE(ResolveCommand(IDYES, {kAsk, true, nullptr, false}).storesAnswer);
+    EXPECT_FALSE(ResolveCommand(IDYES, {kAsk, true, "", false}).storesAnswer);
 }
 
-TEST(PromptCommands, ButtonsEndWithTheirIdAndTheCheckBoxBit)
-{
-    const PbCommandOutcome plain = Resolve(IDNO, PB_FLAG_DONT_ASK, false, "question");
-    EXPECT_EQ(plain.kind, PbCommandKind::Button);
-    EXPECT_TRUE(plain.endsBox);
-    EXPECT_EQ(plain.result, IDNO);
-    EXPECT_FALSE(plain.storesAnswer);
-
-    const struct {
-        uint32_t flags;
-        int32_t result;
-    } ticked[] = {{PB_FLAG_DONT_ASK, 0x01000007},
-                  {PB_FLAG_DONT_TELL, 0x02000007},
-                  {PB_FLAG_DONT_SHOW, 0x04000007},
-                  {0, 7}};
-    for (const auto& c : ticked) {
-        const PbCommandOutcome outcome = Resolve(IDNO, c.flags, true, "question");
-        EXPECT_EQ(outcome.result, c.result) << c.flags;
-        EXPECT_TRUE(outcome.storesAnswer) << c.flags;
-    }
-
-    // Stored only with a key text.
-    EXPECT_FALSE(Resolve(IDYES, PB_FLAG_DONT_ASK, true, nullptr).storesAnswer);
-    EXPECT_FALSE(Resolve(IDYES, PB_FLAG_DONT_ASK, true, "").storesAnswer);
-    // Custom buttons are plain ids; the disabled period does not hold back
-    // the time-out.
-    EXPECT_EQ(Resolve(PB_ID_CUSTOM1 + 1, 0).result, 24);
-}
-
-TEST(PromptCommands, TimeOutPressesTheDefaultButtonWhicheverItIs)
-{
-    const PbCommandOutcome ok = Resolve(IDOK | PB_TIMED_OUT, PB_FLAG_OK_ONLY, false, nullptr, true);
-    EXPECT_TRUE(ok.endsBox);
-    EXPECT_EQ(static_cast<uint32_t>(ok.result), 0x80000001u);
-
-    const PbCommandOutcome cancel = Resolve(IDCANCEL | PB_TIMED_OUT, PB_FLAG_HAS_CANCEL | PB_FLAG_DONT_ASK, true, "q");
-    EXPECT_EQ(static_cast<uint32_t>(cancel.result), 0x81000002u);
-    EXPECT_TRUE(cancel.storesAnswer);
-
-    EXPECT_EQ(static_cast<uint32_t>(Resolve(PB_ID_HELP | PB_TIMED_OUT, 0).result), 0x8000012Cu);
-}
-
-TEST(PromptCommands, CountdownTexts)
+TEST(PromptCommands, CountdownAndHelpTexts)
 {
     char text[64];
     FormatTimeoutCaption("OK", 5, text, sizeof(text));
     EXPECT_STREQ(text, "OK = 5");
     FormatDisabledTitle("Voltage", 2, text, sizeof(text));
     EXPECT_STREQ(text, "Voltage 2");
-    // Bounded by the output buffer.
     FormatTimeoutCaption(std::string(200, 'c').c_str(), 10, text, sizeof(text));
     EXPECT_EQ(std::string(text), std::string(63, 'c'));
-}
 
-TEST(PromptCommands, HelpFileBesideTheExecutable)
-{
-    char path[32];
-    EXPECT_TRUE(MakeHelpFilePath("C:\\Orvane\\Orvane.exe", path, sizeof(path)));
-    EXPECT_STREQ(path, "C:\\Orvane\\Orvane.hlp");
+    char path[21];
     EXPECT_TRUE(MakeHelpFilePath("C:\\a.b\\host.v2.exe", path, sizeof(path)));
     EXPECT_STREQ(path, "C:\\a.b\\host.v2.hlp");
-
-    // No extension in the file name, an empty path, or no room: nothing.
-    EXPECT_FALSE(MakeHelpFilePath("C:\\a.b\\host", path, sizeof(path)));
+    EXPECT_FALSE(MakeHelpFilePath("C:\\a.b\\host", path, sizeof(path))); // the dot is the folder's
     EXPECT_STREQ(path, "");
     EXPECT_FALSE(MakeHelpFilePath("", path, sizeof(path)));
     EXPECT_FALSE(MakeHelpFilePath(nullptr, path, sizeof(path)));
-    EXPECT_FALSE(MakeHelpFilePath("C:\\Orvane\\Orvane.", path, 20)); // needs 21 with ".hlp"
-    EXPECT_TRUE(MakeHelpFilePath("C:\\Orvane\\Orvane.", path, 21));
+    EXPECT_TRUE(MakeHelpFilePath("C:\\Orvane\\Orvane.", path, 21));  // needs exactly 21
+    EXPECT_FALSE(MakeHelpFilePath("C:\\Orvane\\Orvane1.", path, 21)); // one more does not fit
 }
 
 } // namespace
