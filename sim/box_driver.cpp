@@ -1,5 +1,6 @@
 #include "sim/box_driver.h"
 
+#include <cstdio>
 #include <sstream>
 
 namespace sim {
@@ -73,7 +74,14 @@ bool BoxDriver::Tick()
     if (!buttons.button || !IsWindowEnabled(buttons.button))
         return false;
 
-    seen_.push_back(WindowText(search.dialog) + ": " + buttons.message);
+    std::string message = buttons.message;
+    for (std::size_t at = message.find("\n\n"); at != std::string::npos; at = message.find("\n\n"))
+        message.replace(at, 2, " | ");
+    for (char& c : message)
+        if (c == '\n')
+            c = ' ';
+    seen_.push_back(WindowText(search.dialog) + ": " + message);
+    std::printf("  [%s] pressed %s\n", seen_.back().c_str(), presses_[next_].c_str());
     ++next_;
     // Posted, not sent: the click is handled by the box's own loop after
     // this timer callback has returned.

@@ -270,8 +270,9 @@ int main(int argc, char** argv)
     }
     Poll(plugin, model, rows, options);
 
-    for (const std::string& box : driver.Seen())
-        std::printf("pressed a button of: %s\n", box.c_str());
+    if (!driver.Done())
+        std::printf("(%u of the --press buttons were not pressed: no box asked for them)\n",
+                    static_cast<unsigned>(sim::SplitPresses(options.presses).size() - driver.Seen().size()));
     KillTimer(hostWindow, kDriverTimer);
     KillTimer(hostWindow, kReadingTimer);
     g_hostWindow = HostWindowState();

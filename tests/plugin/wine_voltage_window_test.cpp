@@ -1,0 +1,224 @@
+// End to end through the DLL with real dialogs: the voltage control window
+// stepping the simulated chip, the detection-failure warning, and the
+// multi-GPU prompt of an old host with each of its answers.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "plugin/source_descriptor.h"
+#include "sim/host_exports.h"
+#include "sim/vt1165_model.h"
+#include "tests/wine/box_clicker.h"
+#include "tests/wine/plugin_folder.h"
+
+namespace {
+
+typedef int32_t (*PFN_GetSourceDesc)(uint32_t, SourceDescriptor*);
+typedef float (*PFN_GetSourceData)(uint32_t);
+typedef int32_t (*PFN_SetupSource)(uint32_t, HWND);
+
+// The host's main window; its timer reads a source while a box of the
+// plug-in runs its modal loop on this thread.
+struct HostWindow {
+    static PFN_GetSourceData s_read;
+    static uint32_t s_index;
+    static std::vector<float> s_readings;
+
+    HostWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VtTestHost";
+        RegisterClassA(&wc);
+        window = CreateWindowA("VtTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                               nullptr, wc.hInstance, nullptr);
+        s_readings.clear();
+    }
+    ~HostWindow()
+    {
+        KillTimer(window, 1);
+        DestroyWindow(window);
+        s_read = nullptr;
+    }
+    void ReadEvery(UINT ms, PFN_GetSourceData read, uint32_t index)
+    {
+        s_read = read;
+        s_index = index;
+        SetTimer(window, 1, ms, nullptr);
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_TIMER && s_read) {
+            s_readings.push_back(s_read(s_index));
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    HWND window = nullptr;
+};
+PFN_GetSourceData HostWindow::s_read = nullptr;
+uint32_t HostWindow::s_index = 0;
+std::vector<float> HostWindow::s_readings;
+
+int32_t Describe(const test::LoadedPlugin& plugin, uint32_t index)
+{
+    SourceDescriptor desc = {};
+    desc.dwDescVersion = 0x00010003;
+    return plugin.Export<PFN_GetSourceDesc>("GetSourceDesc")(index, &desc);
+}
+
+int CountLines(const std::string& log, const std::string& message)
+{
+    int count = 0;
+    for (std::size_t at = log.find(" " + message + "\r"); at != std::string::npos;
+         at = log.find(" " + message + "\r", at + 1))
+        ++count;
+    return count;
+}
+
+class WineBoxes : public ::testing::Test {
+protected:
+    ~WineBoxes() override { sim::SetHostModel(nullptr); }
+    sim::Vt1165Model model;
+    test::PluginFolder folder;
+};
+
+TEST_F(WineBoxes, VoltageWindowStepsTheChipAndServesReadingsMeanwhile)
+{
+    model.AddGpu(2);
+    sim::Device& chip = model.AddVt1165(0, 1);
+    chip.regs[0x1C] = 0x30;  // VID register 0x18
+    chip.regs[0x18] = 0x48;
+    sim::SetHostModel(&model);
+    {
+        test::LoadedPlugin plugin(folder.DllPath());
+        ASSERT_TRUE(plugin.Loaded());
+        ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
+        HostWindow host;
+        host.ReadEvery(50, plugin.Export<PFN_GetSourceData>("GetSourceData"), 0x00000000u);
+        auto setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
+
+        std::vector<test::SeenBox> seen;
+        int32_t result = test::PressThrough({"UP", "UP", "DOWN", "EXIT"},
+                                            [&] { return setupSource(0x00000000u, host.window); }, &seen);
+        EXPECT_EQ(result, 1);
+        ASSERT_EQ(seen.size(), 4u);
+        EXPECT_EQ(seen[0].title, "VRM Voltage Control");
+        EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{"UP", "DOWN", "EXIT"}));
+        EXPECT_EQ(seen[0].message,
+                  "GPU=-1 VID=0x48 Voltage=1.3500\n\nParameters: /sd4294967295 /wi1,70,18,48\n\nOVP/OCP=0");
+        EXPECT_NE(seen[1].message.find("VID=0x49 Voltage=1.3625"), std::string::npos) << seen[1].message;
+        EXPECT_NE(seen[2].message.find("VID=0x4A Voltage=1.3750"), std::string::npos) << seen[2].message;
+        EXPECT_NE(seen[3].message.find("VID=0x49"), std::string::npos) << seen[3].message;
+        EXPECT_EQ(chip.regs[0x18], 0x49);
+
+        // The writes: UP, UP, DOWN, and EXIT's write-back, all to 0x18 on bus 1.
+        std::vector<int> writes;
+        for (const sim::BusAccess& a : model.trace)
+            if (a.write && a.reg == 0x18 && a.bus == 1 && a.dev == 0x70)
+                writes.push_back(a.value);
+        EXPECT_EQ(writes, (std::vector<int>{0x49, 0x4A, 0x49, 0x49}));
+
+        // The host's timer read the voltage between the presses, and got the
+        // chip's voltage of the moment.
+        ASSERT_FALSE(HostWindow::s_readings.empty());
+        for (float volts : HostWindow::s_readings)
+            EXPECT_TRUE(volts >= 1.349f && volts <= 1.376f) << volts;
+    }
+    std::string log = folder.ReadFile(folder.LogPath());
+    EXPECT_TRUE(std::regex_search(
+        log, std::regex(" SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=[0-9A-F]+\r")))
+        << log;
+    EXPECT_EQ(CountLines(log, "SetupSource: data=0x30 vid_register=0x18"), 4);
+    EXPECT_EQ(CountLines(log, "SetupSource: vid_value=0x48 Voltage=1.3500"), 1);
+}
+
+TEST_F(WineBoxes, DetectionFailureWarnsOnceWithItsText)
+{
+    model.AddGpu(2);
+    model.AddGpu(1);
+    sim::SetHostModel(&model);
+    {
+        test::LoadedPlugin plugin(folder.DllPath());
+        ASSERT_TRUE(plugin.Loaded());
+        std::vector<test::SeenBox> seen;
+        EXPECT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, 0x00010000u); }, &seen), 0);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].title, "VT1165 Detection Failed");
+        EXPECT_EQ(seen[0].message,
+                  "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
+        EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{"OK"}));
+
+        // Later failures are silent: a box now would be pressed and seen.
+        seen.clear();
+        EXPECT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, 0x00000000u) + Describe(plugin, 0x00010002u); },
+                                     &seen),
+                  0);
+        EXPECT_TRUE(seen.empty());
+    }
+    EXPECT_EQ(CountLines(folder.ReadFile(folder.LogPath()), "GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"),
+              1);
+}
+
+class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
+{
+    bool both = GetParam();
+    model.hostVersion = 0x02160000u;
+    for (uint32_t gpu = 0; gpu < 3; ++gpu) {
+        model.AddGpu(3);
+        model.AddVt1165(gpu, static_cast<uint8_t>(gpu));  // chips on buses 0, 1 and 2
+    }
+    sim::SetHostModel(&model);
+    const std::string first = "Apply settings to first GPU only";
+    const std::string second = "Apply settings to both GPUs";
+    {
+        test::LoadedPlugin plugin(folder.DllPath());
+        ASSERT_TRUE(plugin.Loaded());
+        auto setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
+        EXPECT_EQ(setupSource(0x00000002u, nullptr), 0);  // any setup call makes the prompt due
+
+        std::vector<test::SeenBox> seen;
+        test::PressThrough({both ? second : first}, [&] {
+            int32_t r = 0;
+            for (uint32_t gpu = 0; gpu < 3; ++gpu)
+                r += Describe(plugin, gpu << 16);
+            return r;
+        }, &seen);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].title, "Limited MultiGPU support");
+        EXPECT_EQ(seen[0].message.substr(0, 24), "Orvane V2.22 detected.\n\n");
+        EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{first, second}));
+
+        HostWindow host;
+        model.ClearTrace();
+        seen.clear();
+        EXPECT_EQ(test::PressThrough({"UP", "EXIT"}, [&] { return setupSource(0x00020000u, host.window); }, &seen), 1);
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0].message.substr(0, 6), "GPU=0 ") << "GPU 2 is set up through GPU 1";
+
+        std::vector<std::pair<uint32_t, int>> writes;  // gpu, bus
+        for (const sim::BusAccess& a : model.trace)
+            if (a.write)
+                writes.emplace_back(a.gpu, a.bus);
+        std::vector<std::pair<uint32_t, int>> expected = {{1, 1}, {1, 1}};
+        if (both)
+            expected = {{1, 1}, {2, 1}, {1, 1}, {2, 1}};  // GPU 2 at GPU 1's bus
+        EXPECT_EQ(writes, expected);
+    }
+    std::string log = folder.ReadFile(folder.LogPath());
+    EXPECT_EQ(CountLines(log, both ? "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"
+                                   : "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to first GPU only!"),
+              1);
+    EXPECT_EQ(CountLines(log, "SetupSource: Using the same settings on GPU 1 and GPU 2"), both ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, WineMultiGpuPrompt, ::testing::Bool());
+
+}  // namespace

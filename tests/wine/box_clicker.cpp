@@ -1,0 +1,109 @@
+#include "tests/wine/box_clicker.h"
+
+#include <atomic>
+#include <thread>
+
+namespace test {
+
+namespace {
+
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found)
+{
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[4096] = {};
+    // WM_GETTEXT reaches windows of another thread; GetWindowText does not.
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string WithoutAmpersands(const std::string& caption)
+{
+    std::string out;
+    for (char c : caption)
+        if (c != '&')
+            out += c;
+    return out;
+}
+
+struct Controls {
+    SeenBox box;
+    std::vector<HWND> buttons;
+};
+
+BOOL CALLBACK CollectControl(HWND child, LPARAM param)
+{
+    Controls& controls = *reinterpret_cast<Controls*>(param);
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    std::string text = TextOf(child);
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (std::string(className) == "Button" && (style & 0xF) <= 1) {
+        controls.box.buttons.push_back(WithoutAmpersands(text));
+        controls.buttons.push_back(child);
+    } else if (std::string(className) == "Static" && !text.empty() && controls.box.message.empty()) {
+        controls.box.message = text;
+    }
+    return TRUE;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+}  // namespace
+
+int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
+                 std::vector<SeenBox>* seen)
+{
+    DWORD caller = GetCurrentThreadId();
+    std::atomic<bool> returned{false};
+    std::thread person([&] {
+        for (const std::string& press : presses) {
+            HWND dialog = nullptr;
+            if (!WaitFor([&] {
+                    dialog = nullptr;
+                    EnumThreadWindows(caller, FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
+                    return dialog != nullptr || returned.load();
+                }, 15000) || !dialog)
+                break;
+            Controls controls;
+            controls.box.title = TextOf(dialog);
+            EnumChildWindows(dialog, CollectControl, reinterpret_cast<LPARAM>(&controls));
+            if (seen)
+                seen->push_back(controls.box);
+            for (std::size_t i = 0; i < controls.buttons.size(); ++i)
+                if (controls.box.buttons[i] == press)
+                    SendMessageA(controls.buttons[i], BM_CLICK, 0, 0);
+            // The next box is a new window: wait until this one has gone.
+            WaitFor([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
+        }
+        if (!WaitFor([&] { return returned.load(); }, 15000))
+            PostThreadMessageA(caller, WM_QUIT, 0, 0);
+    });
+    int result = call();
+    returned = true;
+    person.join();
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    return result;
+}
+
+}  // namespace test

@@ -1,0 +1,27 @@
+// A person at the card, played by a second thread: while the test's thread
+// is inside a plug-in call that shows message boxes, it waits for each box,
+// notes its title and text, and presses the next button by its caption.
+// Every wait is bounded; if a box is still up when the presses run out, a
+// quit message ends the call so that a failing test cannot hang.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+struct SeenBox {
+    std::string title;
+    std::string message;
+    std::vector<std::string> buttons;   // captions without '&', in creation order
+};
+
+// Runs call on this thread and presses the captions in order, one per box.
+// Returns what call returned; seen receives every box that appeared.
+int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
+                 std::vector<SeenBox>* seen);
+
+}  // namespace test
