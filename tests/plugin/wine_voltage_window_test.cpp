@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ struct HostWindow {
     static PFN_GetSourceData s_read;
     static uint32_t s_index;
     static std::vector<float> s_readings;
+    static std::function<void()> s_onTimer;
 
     HostWindow()
     {
@@ -44,6 +46,12 @@ struct HostWindow {
         KillTimer(window, 1);
         DestroyWindow(window);
         s_read = nullptr;
+        s_onTimer = nullptr;
+    }
+    void Every(UINT ms, std::function<void()> work)
+    {
+        s_onTimer = std::move(work);
+        SetTimer(window, 1, ms, nullptr);
     }
     void ReadEvery(UINT ms, PFN_GetSourceData read, uint32_t index)
     {
@@ -57,6 +65,10 @@ struct HostWindow {
             s_readings.push_back(s_read(s_index));
             return 0;
         }
+        if (message == WM_TIMER && s_onTimer) {
+            s_onTimer();
+            return 0;
+        }
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     HWND window = nullptr;
@@ -64,6 +76,7 @@ struct HostWindow {
 PFN_GetSourceData HostWindow::s_read = nullptr;
 uint32_t HostWindow::s_index = 0;
 std::vector<float> HostWindow::s_readings;
+std::function<void()> HostWindow::s_onTimer;
 
 int32_t Describe(const test::LoadedPlugin& plugin, uint32_t index)
 {
@@ -163,6 +176,45 @@ TEST_F(WineBoxes, DetectionFailureWarnsOnceWithItsText)
     }
     EXPECT_EQ(CountLines(folder.ReadFile(folder.LogPath()), "GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"),
               1);
+}
+
+// The host keeps asking for descriptions and readings, of the window's GPU
+// and of another, from a timer of its window while the voltage window is up:
+// every call is served and the window goes on working.
+TEST_F(WineBoxes, HostCallsFromInsideTheWindowsMessageLoopAreServed)
+{
+    for (uint32_t gpu = 0; gpu < 2; ++gpu) {
+        model.AddGpu(2);
+        model.AddVt1165(gpu, 1);
+    }
+    sim::SetHostModel(&model);
+    test::LoadedPlugin plugin(folder.DllPath());
+    ASSERT_TRUE(plugin.Loaded());
+    ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
+    ASSERT_EQ(Describe(plugin, 0x00010000u), 1);
+    auto getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
+
+    int described = 0;
+    std::vector<float> readings;
+    HostWindow host;
+    host.Every(40, [&] {
+        described += Describe(plugin, 0x00000000u);   // the window's own GPU: reset and detected again
+        described += Describe(plugin, 0x00010003u);
+        readings.push_back(getSourceData(0x00000000u));
+        readings.push_back(getSourceData(0x00010002u));
+    });
+    std::vector<test::SeenBox> seen;
+    int32_t result = test::PressThrough(
+        {"UP", "UP", "EXIT"},
+        [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); }, &seen);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_GT(described, 0);
+    EXPECT_EQ(described % 2, 0) << "every description was given";
+    for (float value : readings)
+        EXPECT_LT(value, 100.0f) << "a reading, not the no-value marker";
+    EXPECT_EQ(model.Vt1165Of(0)->regs[0x17], 0x3E);  // two codes up from 0x3C
+    EXPECT_EQ(model.Vt1165Of(1)->regs[0x17], 0x3C);
 }
 
 class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<bool> {};
