@@ -5,8 +5,7 @@
 #include <cstring>
 
 #include "msgbox/prompt_dialog.h"
-#include "tests/fuzz/fuzz_input.h"
-#include "tests/msgbox/fake_layout_metrics.h"
+#include "tests/fuzz/fuzz_prompt_request.h"
 
 namespace {
 
@@ -16,58 +15,15 @@ void Check(bool condition)
         std::abort();
 }
 
-// A text argument: null, a string-resource id, or a pointer to text.
-const char* TextArgument(FuzzInput& in, const std::string& text)
-{
-    switch (in.Byte() % 4) {
-    case 0: return nullptr;
-    case 1: return reinterpret_cast<const char*>(static_cast<uintptr_t>(1 + in.U16() % 0xFFFF));
-    default: return text.c_str();
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     FuzzInput in(data, size);
-    FakeLayoutMetrics metrics;
-    metrics.measuringAvailable = in.Byte() != 0xFF;
-    metrics.moduleIconsAvailable = in.Bool();
-    // A few string resources, the caption ids among them.
-    for (int i = in.Byte() % 6; i > 0; --i)
-        metrics.AddString(metrics.MainModule(), 9000 + in.Byte() % 40, in.Text(300));
-
-    PromptBoxParams params;
-    params.helpContextId = in.U32();
-    params.timeoutSecs = static_cast<int32_t>(in.U32());
-    params.disabledSecs = static_cast<int32_t>(in.U32());
-    params.posX = static_cast<int16_t>(in.U16());
-    params.posY = static_cast<int16_t>(in.U16());
-    params.layoutFlags = in.Byte();
-    params.iconId = in.Bool() ? in.U32() : 0;
-    in.Fill(params.iconName, sizeof params.iconName);
-    params.buttonsStringId = in.Bool() ? 9000 + in.Byte() % 40 : 0;
-    in.Fill(params.buttonsText, sizeof params.buttonsText);
-    params.reportCaptionId = in.Bool() ? 9000 + in.Byte() % 40 : 0;
-    in.Fill(params.reportCaption, sizeof params.reportCaption);
-    in.Fill(params.registryCompany, sizeof params.registryCompany);
-    params.textColor = in.U32();
-    params.backgroundColor = in.Bool() ? 0xFFFFFFFFu : in.U32();
-    params.useCustomCaptions = in.Bool();
-    for (int i = in.Byte() % 4; i > 0; --i)
-        in.Fill(params.customCaptions[in.Byte() % PB_CAPTION_COUNT], PB_TEXT_CHARS);
-    if (in.Bool())
-        params.reportCallback = [](const char*, uint32_t) {};
-    uint32_t type = in.U32();
-
-    std::string message = in.Text(70000);
-    std::string caption = in.Text(3000);
-    const char* messageArgument = TextArgument(in, message);
-    const char* captionArgument = TextArgument(in, caption);
-
+    FuzzPromptRequest request(in);
     {
-        CPromptDialog dialog(metrics, nullptr, messageArgument, captionArgument, type, params);
+        CPromptDialog dialog(request.metrics, nullptr, request.messageArgument, request.captionArgument,
+                             request.type, request.params);
         const PbDialogHeader& header = dialog.m_dlgTemplate;
         Check(header.cdit <= 10);
         Check(header.cx >= 0 && header.cy >= 0);
