@@ -4,6 +4,7 @@
 
 #include "bench/bench_host.h"
 #include "plugin/exports.h"
+#include "plugin/log.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
 
@@ -30,6 +31,18 @@ void BM_GetSourceData(benchmark::State& state)
 // Voltage (mode 3, three reads), current, phase 1, phase 5 (beyond the four
 // phases), OVP, OCP, and source 1 (no reading).
 BENCHMARK(BM_GetSourceData)->ArgNames({"source", "log"})->ArgsProduct({{0, 2, 3, 7, 9, 10, 1}, {0, 1}});
+
+// One log line: local time, stamp and message formatted, one write to the sink.
+void BM_WriteLogLine(benchmark::State& state)
+{
+    sim::Vt1165Model model;
+    bench::SetUpDescribedChip(&model, false);
+    for (auto _ : state)
+        WriteLogLine("GetSourceData: dwIndex=0x00000002 dwGpu=0 dwSource=2");
+    sim::SetHostModel(nullptr);
+}
+
+BENCHMARK(BM_WriteLogLine);
 
 }  // namespace
 
