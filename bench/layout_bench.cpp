@@ -9,18 +9,9 @@
 #include "msgbox/dialog_template.h"
 #include "msgbox/prompt_dialog.h"
 #include "tests/msgbox/fake_layout_metrics.h"
+#include "tests/msgbox/widen_latin1.h"
 
 namespace {
-
-int32_t WidenBytes(const char* text, uint16_t* units, int32_t capacity)
-{
-    int32_t needed = static_cast<int32_t>(std::strlen(text)) + 1;
-    if (units && capacity < needed)
-        return 0;
-    for (int32_t i = 0; units && i < needed; ++i)
-        units[i] = static_cast<unsigned char>(text[i]);
-    return needed;
-}
 
 struct Box {
     const char* caption;
@@ -52,8 +43,8 @@ void BM_LayoutAndTemplate(benchmark::State& state)
     std::vector<uint8_t> block;
     for (auto _ : state) {
         CPromptDialog dialog(metrics, nullptr, box.text, box.caption, box.type, params);
-        block.resize(MeasureDialogTemplate(dialog, WidenBytes));
-        benchmark::DoNotOptimize(WriteDialogTemplate(dialog, WidenBytes, block.data(), block.size()));
+        block.resize(MeasureDialogTemplate(dialog, WidenLatin1));
+        benchmark::DoNotOptimize(WriteDialogTemplate(dialog, WidenLatin1, block.data(), block.size()));
     }
     state.SetLabel(box.caption);
     state.counters["template_bytes"] = static_cast<double>(block.size());

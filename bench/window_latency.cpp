@@ -11,19 +11,9 @@
 
 #include "msgbox/prompt_box_params.h"
 #include "msgbox/win32/prompt_box.h"
+#include "sim/dialog_finder.h"
 
 namespace {
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM found)
-{
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
@@ -44,11 +34,8 @@ int main(int argc, char** argv)
         std::atomic<bool> done{false};
         std::thread person([&] {
             HWND dialog = nullptr;
-            while (!done && !dialog) {
-                EnumThreadWindows(caller, FindDialog, reinterpret_cast<LPARAM>(&dialog));
-                if (!dialog)
-                    Sleep(0);
-            }
+            while (!done && !(dialog = sim::FindVisibleDialog(caller)))
+                Sleep(0);
             QueryPerformanceCounter(&shown);
             if (dialog)
                 PostMessageA(GetDlgItem(dialog, 23), BM_CLICK, 0, 0);

@@ -1,5 +1,7 @@
 #include "sim/box_driver.h"
 
+#include "sim/dialog_finder.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -21,21 +23,6 @@ std::string WithoutAmpersands(const std::string& caption)
         if (c != '&')
             out += c;
     return out;
-}
-
-struct Search {
-    HWND dialog = nullptr;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM param)
-{
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (std::string(className) == "#32770" && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        reinterpret_cast<Search*>(param)->dialog = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 struct ButtonSearch {
@@ -63,14 +50,13 @@ bool BoxDriver::Tick()
 {
     if (Done())
         return false;
-    Search search;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (!search.dialog)
+    HWND dialog = FindVisibleDialog(GetCurrentThreadId());
+    if (!dialog)
         return false;
 
     ButtonSearch buttons;
     buttons.caption = presses_[next_];
-    EnumChildWindows(search.dialog, FindButton, reinterpret_cast<LPARAM>(&buttons));
+    EnumChildWindows(dialog, FindButton, reinterpret_cast<LPARAM>(&buttons));
     if (!buttons.button || !IsWindowEnabled(buttons.button))
         return false;
 
@@ -80,7 +66,7 @@ bool BoxDriver::Tick()
     for (char& c : message)
         if (c == '\n')
             c = ' ';
-    seen_.push_back(WindowText(search.dialog) + ": " + message);
+    seen_.push_back(WindowText(dialog) + ": " + message);
     std::printf("  [%s] pressed %s\n", seen_.back().c_str(), presses_[next_].c_str());
     ++next_;
     // Posted, not sent: the click is handled by the box's own loop after

@@ -9,6 +9,7 @@
 #include "msgbox/dialog_template.h"
 #include "msgbox/prompt_dialog.h"
 #include "tests/fuzz/fuzz_prompt_request.h"
+#include "tests/msgbox/widen_latin1.h"
 
 namespace {
 
@@ -16,17 +17,6 @@ void Check(bool condition)
 {
     if (!condition)
         std::abort();
-}
-
-// Code page 1252 as far as the test needs it: one unit per byte.
-int32_t WidenBytes(const char* text, uint16_t* units, int32_t capacity)
-{
-    int32_t needed = static_cast<int32_t>(std::strlen(text)) + 1;
-    if (units && capacity < needed)
-        return 0;
-    for (int32_t i = 0; units && i < needed; ++i)
-        units[i] = static_cast<unsigned char>(text[i]);
-    return needed;
 }
 
 struct Reader {
@@ -59,16 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     CPromptDialog dialog(request.metrics, nullptr, request.messageArgument, request.captionArgument, request.type,
                          request.params);
 
-    std::size_t measured = MeasureDialogTemplate(dialog, WidenBytes);
+    std::size_t measured = MeasureDialogTemplate(dialog, WidenLatin1);
     Check(measured > 0);
     std::vector<uint8_t> block(measured + 64, 0xCD);
-    Check(WriteDialogTemplate(dialog, WidenBytes, block.data(), measured) == measured);
+    Check(WriteDialogTemplate(dialog, WidenLatin1, block.data(), measured) == measured);
     for (std::size_t i = measured; i < block.size(); ++i)
         Check(block[i] == 0xCD);
     // A block one byte short is refused, not overrun.
     if (measured > 1) {
         std::vector<uint8_t> small(measured - 1);
-        Check(WriteDialogTemplate(dialog, WidenBytes, small.data(), small.size()) == 0);
+        Check(WriteDialogTemplate(dialog, WidenLatin1, small.data(), small.size()) == 0);
     }
 
     const PbDialogHeader& h = dialog.m_dlgTemplate;

@@ -9,21 +9,9 @@
 #include "fake_layout_metrics.h"
 #include "msgbox/dialog_template.h"
 #include "msgbox/prompt_dialog.h"
+#include "widen_latin1.h"
 
 namespace {
-
-// One unit per byte, as code page 1252 maps ASCII.
-int32_t WidenLatin1(const char* text, uint16_t* units, int32_t capacity)
-{
-    const int32_t needed = static_cast<int32_t>(std::strlen(text)) + 1;
-    if (units != nullptr && capacity < needed) {
-        return 0;
-    }
-    for (int32_t i = 0; units != nullptr && i < needed; ++i) {
-        units[i] = static_cast<unsigned char>(text[i]);
-    }
-    return needed;
-}
 
 int32_t WidenNothing(const char*, uint16_t*, int32_t) { return 0; }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <regex>
 #include <string>
@@ -28,6 +29,7 @@ struct HostWindow {
     static PFN_GetSourceData s_read;
     static uint32_t s_index;
     static std::vector<float> s_readings;
+    static std::atomic<int> s_readingCount;  // seen by the thread that presses
     static std::function<void()> s_onTimer;
 
     HostWindow()
@@ -40,6 +42,7 @@ struct HostWindow {
         window = CreateWindowA("VtTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
                                nullptr, wc.hInstance, nullptr);
         s_readings.clear();
+        s_readingCount = 0;
     }
     ~HostWindow()
     {
@@ -63,6 +66,7 @@ struct HostWindow {
     {
         if (message == WM_TIMER && s_read) {
             s_readings.push_back(s_read(s_index));
+            ++s_readingCount;
             return 0;
         }
         if (message == WM_TIMER && s_onTimer) {
@@ -76,6 +80,7 @@ struct HostWindow {
 PFN_GetSourceData HostWindow::s_read = nullptr;
 uint32_t HostWindow::s_index = 0;
 std::vector<float> HostWindow::s_readings;
+std::atomic<int> HostWindow::s_readingCount{0};
 std::function<void()> HostWindow::s_onTimer;
 
 int32_t Describe(const test::LoadedPlugin& plugin, uint32_t index)
@@ -117,8 +122,11 @@ TEST_F(WineBoxes, VoltageWindowStepsTheChipAndServesReadingsMeanwhile)
         auto setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
 
         std::vector<test::SeenBox> seen;
-        int32_t result = test::PressThrough({"UP", "UP", "DOWN", "EXIT"},
-                                            [&] { return setupSource(0x00000000u, host.window); }, &seen);
+        // Each press waits until the host has read the voltage once per box
+        // shown so far (the person's thread fills seen before it waits).
+        int32_t result = test::PressThrough(
+            {"UP", "UP", "DOWN", "EXIT"}, [&] { return setupSource(0x00000000u, host.window); }, &seen,
+            [&] { return HostWindow::s_readingCount.load() >= static_cast<int>(seen.size()); });
         EXPECT_EQ(result, 1);
         ASSERT_EQ(seen.size(), 4u);
         EXPECT_EQ(seen[0].title, "VRM Voltage Control");
@@ -195,6 +203,7 @@ TEST_F(WineBoxes, HostCallsFromInsideTheWindowsMessageLoopAreServed)
     auto getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
 
     int described = 0;
+    std::atomic<int> timerRuns{0};
     std::vector<float> readings;
     HostWindow host;
     host.Every(40, [&] {
@@ -202,11 +211,13 @@ TEST_F(WineBoxes, HostCallsFromInsideTheWindowsMessageLoopAreServed)
         described += Describe(plugin, 0x00010003u);
         readings.push_back(getSourceData(0x00000000u));
         readings.push_back(getSourceData(0x00010002u));
+        ++timerRuns;
     });
     std::vector<test::SeenBox> seen;
     int32_t result = test::PressThrough(
         {"UP", "UP", "EXIT"},
-        [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); }, &seen);
+        [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); }, &seen,
+        [&] { return timerRuns.load() >= static_cast<int>(seen.size()); });
     EXPECT_EQ(result, 1);
     EXPECT_EQ(seen.size(), 3u);
     EXPECT_GT(described, 0);

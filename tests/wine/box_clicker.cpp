@@ -1,22 +1,13 @@
 #include "tests/wine/box_clicker.h"
 
+#include "sim/dialog_finder.h"
+
 #include <atomic>
 #include <thread>
 
 namespace test {
 
 namespace {
-
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found)
-{
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (std::string(className) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 std::string TextOf(HWND window)
 {
@@ -70,7 +61,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 }  // namespace
 
 int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
-                 std::vector<SeenBox>* seen)
+                 std::vector<SeenBox>* seen, const std::function<bool()>& readyToPress)
 {
     DWORD caller = GetCurrentThreadId();
     std::atomic<bool> returned{false};
@@ -78,8 +69,7 @@ int PressThrough(const std::vector<std::string>& presses, const std::function<in
         for (const std::string& press : presses) {
             HWND dialog = nullptr;
             if (!WaitFor([&] {
-                    dialog = nullptr;
-                    EnumThreadWindows(caller, FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
+                    dialog = sim::FindVisibleDialog(caller);
                     return dialog != nullptr || returned.load();
                 }, 15000) || !dialog)
                 break;
@@ -88,6 +78,8 @@ int PressThrough(const std::vector<std::string>& presses, const std::function<in
             EnumChildWindows(dialog, CollectControl, reinterpret_cast<LPARAM>(&controls));
             if (seen)
                 seen->push_back(controls.box);
+            if (readyToPress)
+                WaitFor(readyToPress, 15000);
             for (std::size_t i = 0; i < controls.buttons.size(); ++i)
                 if (controls.box.buttons[i] == press)
                     SendMessageA(controls.buttons[i], BM_CLICK, 0, 0);

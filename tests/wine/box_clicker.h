@@ -20,8 +20,10 @@ struct SeenBox {
 };
 
 // Runs call on this thread and presses the captions in order, one per box.
-// Returns what call returned; seen receives every box that appeared.
+// Returns what call returned; seen receives every box that appeared. When
+// readyToPress is given, each press waits (bounded) until it holds, so that
+// the test can let the host do something while a box is up.
 int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
-                 std::vector<SeenBox>* seen);
+                 std::vector<SeenBox>* seen, const std::function<bool()>& readyToPress = nullptr);
 
 }  // namespace test
