@@ -26,8 +26,10 @@ std::string WithoutAmpersands(const std::string& caption)
 }
 
 struct ButtonSearch {
-    std::string caption;
+    std::string caption;       // empty: the box's exit, as an unattended run takes it
     HWND button = nullptr;
+    HWND exitButton = nullptr;
+    HWND defaultButton = nullptr;
     std::string message;
 };
 
@@ -37,9 +39,14 @@ BOOL CALLBACK FindButton(HWND child, LPARAM param)
     char className[32] = {};
     GetClassNameA(child, className, sizeof className);
     std::string text = WindowText(child);
-    if (std::string(className) == "Button" && WithoutAmpersands(text) == search.caption)
+    bool isButton = std::string(className) == "Button";
+    if (isButton && !search.caption.empty() && WithoutAmpersands(text) == search.caption)
         search.button = child;
-    else if (std::string(className) == "Static" && !text.empty() && search.message.empty())
+    if (isButton && text == "EXIT")
+        search.exitButton = child;
+    if (isButton && (GetWindowLongA(child, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON)
+        search.defaultButton = child;
+    if (std::string(className) == "Static" && !text.empty() && search.message.empty())
         search.message = text;
     return TRUE;
 }
@@ -48,17 +55,21 @@ BOOL CALLBACK FindButton(HWND child, LPARAM param)
 
 bool BoxDriver::Tick()
 {
-    if (Done())
+    if (Done() && !unattended_)
         return false;
     HWND dialog = FindVisibleDialog(GetCurrentThreadId());
-    if (!dialog)
+    if (!dialog || (dialog == lastPressed_ && IsWindow(dialog)))
         return false;
 
     ButtonSearch buttons;
-    buttons.caption = presses_[next_];
+    if (!Done())
+        buttons.caption = presses_[next_];
     EnumChildWindows(dialog, FindButton, reinterpret_cast<LPARAM>(&buttons));
+    if (Done())
+        buttons.button = buttons.exitButton ? buttons.exitButton : buttons.defaultButton;
     if (!buttons.button || !IsWindowEnabled(buttons.button))
         return false;
+    std::string pressed = Done() ? WindowText(buttons.button) + " (unattended)" : presses_[next_];
 
     std::string message = buttons.message;
     for (std::size_t at = message.find("\n\n"); at != std::string::npos; at = message.find("\n\n"))
@@ -67,8 +78,10 @@ bool BoxDriver::Tick()
         if (c == '\n')
             c = ' ';
     seen_.push_back(WindowText(dialog) + ": " + message);
-    std::printf("  [%s] pressed %s\n", seen_.back().c_str(), presses_[next_].c_str());
-    ++next_;
+    std::printf("  [%s] pressed %s\n", seen_.back().c_str(), pressed.c_str());
+    if (!Done())
+        ++next_;
+    lastPressed_ = dialog;
     // Posted, not sent: the click is handled by the box's own loop after
     // this timer callback has returned.
     PostMessageA(buttons.button, BM_CLICK, 0, 0);

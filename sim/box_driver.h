@@ -15,7 +15,13 @@ class BoxDriver {
 public:
     // Button captions to press in order, one per box shown ("UP", "EXIT",
     // "Apply settings to both GPUs"); '&' in a caption is ignored.
-    explicit BoxDriver(std::vector<std::string> presses) : presses_(std::move(presses)) {}
+    // Unattended, once the presses run out, it closes every further box the
+    // way an absent person's stand-in would: EXIT where the box has it,
+    // otherwise its default button.
+    explicit BoxDriver(std::vector<std::string> presses, bool unattended = false)
+        : presses_(std::move(presses)), unattended_(unattended)
+    {
+    }
 
     // Looks for a dialog of this thread and presses the next button; call it
     // periodically. Returns true when it pressed something.
@@ -27,7 +33,9 @@ public:
 
 private:
     std::vector<std::string> presses_;
+    bool unattended_;
     std::size_t next_ = 0;
+    HWND lastPressed_ = nullptr;   // a box answers one press; a new pass is a new window
     std::vector<std::string> seen_;
 };
 

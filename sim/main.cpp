@@ -254,11 +254,11 @@ int main(int argc, char** argv)
     std::printf("loaded %s\n", pluginPath.c_str());
 
     HWND hostWindow = CreateHostWindow();
-    sim::BoxDriver driver(sim::SplitPresses(options.presses));
+    sim::BoxDriver driver(sim::SplitPresses(options.presses), options.unattended);
     g_hostWindow.driver = &driver;
     g_hostWindow.plugin = &plugin;
     g_hostWindow.model = &model;
-    if (!options.presses.empty())
+    if (!options.presses.empty() || options.unattended)
         SetTimer(hostWindow, kDriverTimer, 150, nullptr);
     SetTimer(hostWindow, kReadingTimer, 500, nullptr);
 

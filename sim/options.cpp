@@ -16,6 +16,7 @@ const char* const kUsage =
     "  --setup GPU         open the voltage control window of that GPU's voltage source\n"
     "  --press LIST        press these buttons of the plug-in's boxes in turn, e.g. UP,UP,DOWN,EXIT\n"
     "                      (without it the boxes wait for a person at the display)\n"
+    "  --unattended        after the --press buttons, close every box: EXIT, or its default button\n"
     "  --desc-version V    dwDescVersion the host puts in each descriptor (default 0x00010003)\n"
     "  --help              this text\n";
 
@@ -68,6 +69,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* out, std::string* 
             ++i;
         } else if (arg == "--print-scenario") {
             out->printScenario = true;
+        } else if (arg == "--unattended") {
+            out->unattended = true;
         } else if (arg == "--plain") {
             out->plain = true;
         } else if (arg == "--help" || arg == "-h") {

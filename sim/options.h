@@ -16,6 +16,7 @@ struct Options {
     bool plain = false;          // print each poll below the last, never in place
     int setupGpu = -1;           // open the voltage window of this GPU (-1: none)
     std::string presses;         // buttons to press in the plug-in's boxes, "UP,UP,EXIT"
+    bool unattended = false;     // then close every further box: EXIT, or its default button
     uint32_t descVersion = 0x00010003u;
 };
 
