@@ -13,10 +13,10 @@ namespace {
 constexpr std::size_t kPromptTextCapacity = 256;
 constexpr uint32_t kLightGrey = 0xC0C0C0u;
 constexpr uint32_t kDarkRed = 0x0000C8u;   // COLORREF: red 200
-constexpr uint32_t kMultiGpuPromptType = 0x20;   // MB_ICONQUESTION
-constexpr uint32_t kDetectFailType = 0x10;       // MB_ICONHAND, a single OK
-constexpr int kAnswerFirstGpuOnly = 23;
-constexpr int kAnswerBothGpus = 24;
+constexpr uint32_t kMultiGpuPromptType = MB_ICONQUESTION;
+constexpr uint32_t kDetectFailType = MB_ICONHAND;   // no button bits: a single OK
+constexpr int kAnswerFirstGpuOnly = PB_ID_CUSTOM1;  // the first custom button
+constexpr int kAnswerBothGpus = PB_ID_CUSTOM1 + 1;
 constexpr int kBoxNotShown = -1;
 
 int ShowBox(const char* text, const char* caption, uint32_t type, const PromptBoxParams& params)

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr uint32_t kVoltageWindowType = 0x30;  // MB_ICONEXCLAMATION; UP is the default button
+constexpr uint32_t kVoltageWindowType = MB_ICONEXCLAMATION;  // no default-button bits: UP is the default
 constexpr uint32_t kLightGrey = 0xC0C0C0u;
 constexpr int kBoxNotShown = -1;
 constexpr std::size_t kWindowTextCapacity = 256;
@@ -24,9 +24,9 @@ constexpr std::size_t kWindowTextCapacity = 256;
 // than one code away from what was read.
 struct VidState {
     bool known = false;        // a VID register and its value were read in this call
-    uint8_t vidRegister = 0;
-    uint8_t readValue = 0;     // as last read from vidRegister
-    uint8_t value = 0;         // shown and written: readValue, or one step from it
+    uint8_t vid_register = 0;
+    uint8_t readValue = 0;     // as last read from vid_register
+    uint8_t vid_value = 0;     // shown and written: readValue, or one step from it
 };
 
 int CodeDistance(uint8_t a, uint8_t b)
@@ -47,15 +47,15 @@ void ReadVid(uint32_t g, VidState& vid, float& windowVoltage)
     uint8_t value = 0;
     if (ReadChipRegister(g, vidRegister, &value)) {
         vid.known = true;
-        vid.vidRegister = vidRegister;
+        vid.vid_register = vidRegister;
         vid.readValue = value;
-        vid.value = value;
+        vid.vid_value = value;
         windowVoltage = VidRegisterToVolts(value);
     }
     GpuContext& ctx = ContextOf(g);
     if (windowVoltage != kNoValue)
         ctx.m_voltage = windowVoltage;
-    LogPrintf("SetupSource: vid_value=0x%02X Voltage=%6.4f", vid.value, static_cast<double>(ctx.m_voltage));
+    LogPrintf("SetupSource: vid_value=0x%02X Voltage=%6.4f", vid.vid_value, static_cast<double>(ctx.m_voltage));
 }
 
 void FormatWindowText(char* text, uint32_t g, const VidState& vid)
@@ -64,9 +64,9 @@ void FormatWindowText(char* text, uint32_t g, const VidState& vid)
     if (vid.known) {
         std::snprintf(text, kWindowTextCapacity,
                       "GPU=%i VID=0x%02X Voltage=%6.4f\n\nParameters: /sd%u /wi%u,%02x,%02x,%02x\n\nOVP/OCP=%u",
-                      static_cast<int>(g) - 1, vid.value, static_cast<double>(ctx.m_voltage), g - 1u,
-                      static_cast<unsigned>(ctx.m_bus), static_cast<unsigned>(ctx.m_dev), vid.vidRegister,
-                      vid.value, static_cast<unsigned>(ctx.m_OVP_OCP_State));
+                      static_cast<int>(g) - 1, vid.vid_value, static_cast<double>(ctx.m_voltage), g - 1u,
+                      static_cast<unsigned>(ctx.m_bus), static_cast<unsigned>(ctx.m_dev), vid.vid_register,
+                      vid.vid_value, static_cast<unsigned>(ctx.m_OVP_OCP_State));
     } else {
         std::snprintf(text, kWindowTextCapacity,
                       "GPU=%i VID=unknown: the chip's VID register could not be read.\n\n"
@@ -75,7 +75,7 @@ void FormatWindowText(char* text, uint32_t g, const VidState& vid)
     }
 }
 
-int ShowWindow(void* hWnd, const char* text, const PromptBoxParams& params)
+int ShowVoltageWindow(void* hWnd, const char* text, const PromptBoxParams& params)
 {
     if (!g_platform.showPromptBox)
         return kBoxNotShown;
@@ -84,7 +84,7 @@ int ShowWindow(void* hWnd, const char* text, const PromptBoxParams& params)
 
 void WriteBack(uint32_t g, const VidState& vid)
 {
-    WriteChipRegister(g, vid.vidRegister, vid.value);
+    WriteChipRegister(g, vid.vid_register, vid.vid_value);
 
     // An old host addresses only the first GPU; with the user's consent the
     // setting also goes to GPU 2, at the first GPU's bus and address (the
@@ -92,8 +92,8 @@ void WriteBack(uint32_t g, const VidState& vid)
     const GpuContext& ctx = ContextOf(g);
     if (g_state.g_bSupportsMultiGPU == 0 && g_state.g_bApplyToBoth && ContextOf(kMirrorGpu).m_dev != 0 &&
         ctx.m_dev != 0 && g_state.g_hostServices.WriteI2CEx) {
-        uint8_t buffer = vid.value;
-        g_state.g_hostServices.WriteI2CEx(kMirrorGpu, ctx.m_bus, ctx.m_dev, vid.vidRegister, &buffer);
+        uint8_t buffer = vid.vid_value;
+        g_state.g_hostServices.WriteI2CEx(kMirrorGpu, ctx.m_bus, ctx.m_dev, vid.vid_register, &buffer);
     }
 }
 
@@ -111,7 +111,7 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
 
         char text[kWindowTextCapacity];
         FormatWindowText(text, g, vid);
-        int result = ShowWindow(hWnd, text, params);
+        int result = ShowVoltageWindow(hWnd, text, params);
 
         if (result != kVoltageButtonUp && result != kVoltageButtonDown && result != kVoltageButtonExit) {
             // The box could not be shown (or answered with something it never
@@ -119,10 +119,10 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
             return 0;
         }
         if (result != kVoltageButtonExit) {
-            uint8_t stepped = StepVidValue(vid.value, result == kVoltageButtonUp ? +1 : -1);
+            uint8_t stepped = StepVidValue(vid.vid_value, result == kVoltageButtonUp ? +1 : -1);
             // A press after a failed read must not walk further from the value read.
             if (CodeDistance(stepped, vid.readValue) <= 1)
-                vid.value = stepped;
+                vid.vid_value = stepped;
         }
         if (vid.known)
             WriteBack(g, vid);

@@ -5,10 +5,12 @@
 
 #include <cstdint>
 
+#include "msgbox/prompt_box_params.h"
+
 // Custom buttons of the window, as the message box reports them.
-constexpr int kVoltageButtonUp = 23;
-constexpr int kVoltageButtonDown = 24;
-constexpr int kVoltageButtonExit = 25;
+constexpr int kVoltageButtonUp = PB_ID_CUSTOM1;
+constexpr int kVoltageButtonDown = PB_ID_CUSTOM1 + 1;
+constexpr int kVoltageButtonExit = PB_ID_CUSTOM1 + 2;
 
 // GPU whose setting an old host's second GPU also receives.
 constexpr uint32_t kMirrorGpu = 2;

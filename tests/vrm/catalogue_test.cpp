@@ -26,23 +26,50 @@ protected:
     SourceDescriptor desc = {};
 };
 
-TEST_F(CatalogueTest, RowsOfTheVoltagePhaseAndStatusSources)
+// Every field of every row that a six-phase chip offers, as the host reads it.
+TEST_F(CatalogueTest, EveryRowOfTheTable)
 {
-    ASSERT_EQ(Describe(0, 0), 1);
-    EXPECT_STREQ(desc.szSourceName, "VRM Output Voltage");
-    EXPECT_STREQ(desc.szDescription, "Output voltage reported by VT1165 voltage regulator");
-    uint32_t top;
-    std::memcpy(&top, &desc.fltRangeTop, sizeof top);
-    EXPECT_EQ(top, 0x3FA66666u);
-
-    ASSERT_EQ(Describe(0, 5), 1);
-    EXPECT_STREQ(desc.szSourceName, "VRM Phase 3 Temperature");
-    EXPECT_STREQ(desc.szUnitText, "\xB0" "C");
-    EXPECT_STREQ(desc.szDescription, "Temperature reported by phase 3 of VT1165 voltage regulator");
-
-    ASSERT_EQ(Describe(0, 9), 1);
-    EXPECT_STREQ(desc.szDescription, "Over Voltage Protection Status reported by VT1165 VT1165");
-    EXPECT_EQ(desc.fltAux, 0.0f);
+    struct Row {
+        uint32_t source;
+        const char *name, *unit, *group;
+        uint32_t top, bottom, aux;   // bit patterns
+        const char *format, *description;
+    };
+    const char* const kProtection = "Active = 1 / Normal = 0";
+    const Row rows[] = {
+        {0, "VRM Output Voltage", "V", "VRM", 0x3FA66666, 0x3F800000, 0x3F800000, "%6.4f",
+         "Output voltage reported by VT1165 voltage regulator"},
+        {2, "VRM Output Current", "A", "VRM0", 0x42480000, 0x00000000, 0x3F800000, "%6.2f",
+         "Average current reported by VT1165 voltage regulator"},
+        {3, "VRM Phase 1 Temperature", "\xB0" "C", "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
+         "Temperature reported by phase 1 of VT1165 voltage regulator"},
+        {5, "VRM Phase 3 Temperature", "\xB0" "C", "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
+         "Temperature reported by phase 3 of VT1165 voltage regulator"},
+        {8, "VRM Phase 6 Temperature", "\xB0" "C", "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
+         "Temperature reported by phase 6 of VT1165 voltage regulator"},
+        {9, "OVP Status", kProtection, "OVP0", 0x3F800000, 0x00000000, 0x00000000, "%6.0f",
+         "Over Voltage Protection Status reported by VT1165 VT1165"},
+        {10, "OCP Status", kProtection, "OCP0", 0x3F800000, 0x00000000, 0x00000000, "%6.0f",
+         "Over Current Protection Status reported by VT1165 VT1165"},
+    };
+    sim::Device& second = h.AddGpuWithChip();
+    second.regs[0x0E] = 6;
+    auto bits = [](float f) {
+        uint32_t b;
+        std::memcpy(&b, &f, sizeof b);
+        return b;
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(Describe(1, row.source), 1) << row.source;
+        EXPECT_STREQ(desc.szSourceName, row.name) << row.source;
+        EXPECT_STREQ(desc.szUnitText, row.unit) << row.source;
+        EXPECT_STREQ(desc.szGroupName, row.group) << row.source;
+        EXPECT_EQ(bits(desc.fltRangeTop), row.top) << row.source;
+        EXPECT_EQ(bits(desc.fltRangeBottom), row.bottom) << row.source;
+        EXPECT_EQ(bits(desc.fltAux), row.aux) << row.source;
+        EXPECT_STREQ(desc.szValueFormat, row.format) << row.source;
+        EXPECT_STREQ(desc.szDescription, row.description) << row.source;
+    }
 }
 
 TEST_F(CatalogueTest, GroupsCarryTheGpuNumberLessOneButVoltage)
@@ -55,6 +82,15 @@ TEST_F(CatalogueTest, GroupsCarryTheGpuNumberLessOneButVoltage)
             ASSERT_EQ(Describe(gpu, sources[i]), 1);
             EXPECT_STREQ(desc.szGroupName, expected[gpu][i]);
         }
+
+    // The last GPU number is served like any other.
+    while (h.model.GpuCount() < 15)
+        h.model.AddGpu(1);
+    h.AddGpuWithChip();
+    h.logBytes.clear();
+    ASSERT_EQ(Describe(15, 10), 1);
+    EXPECT_STREQ(desc.szGroupName, "OCP14");
+    EXPECT_EQ(h.LogMessages().front(), "GetSourceDesc: dwIndex=0x000F000A dwGpu=15 dwSource=10");
 }
 
 TEST_F(CatalogueTest, DescriptorVersionDecidesGroupAndFormat)

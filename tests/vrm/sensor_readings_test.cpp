@@ -64,6 +64,22 @@ TEST_F(ReadingTest, ProtectionBitsHoldTheirLastStatusApart)
               "g_context[0].m_OVP_OCP_State=0x01");
 }
 
+// A reset forgets every last good value: a chip that stops answering right
+// after it reports no value, and a normal protection status.
+TEST_F(ReadingTest, AfterAResetASilentChipHasNoLastGoodValue)
+{
+    chip.regs[0x0D] = 0x03;
+    chip.regs[0x0E] = 6;
+    Detect();
+    for (uint32_t source : {0u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u})
+        EXPECT_NE(Read(source), kNoValue) << source;
+    EXPECT_EQ(g_state.g_context[0].m_OVP_OCP_State, 0x03);
+    Detect();
+    h.model.faults.failingBuses.insert({0u, 0});
+    for (uint32_t source = 0; source <= 10; ++source)
+        EXPECT_EQ(Read(source), source >= 9 ? 0.0f : kNoValue) << source;
+}
+
 TEST_F(ReadingTest, IndexesWithoutAReadingTouchNothing)
 {
     Detect();

@@ -130,8 +130,13 @@ TEST_F(VoltageControlTest, RefusalsAndTheNullWindow)
     EXPECT_TRUE(h.prompts.empty());
     EXPECT_TRUE(h.model.trace.empty());
     EXPECT_EQ(g_state.g_bSetupOpened, 1);
+    // Source 2 logs before it refuses; GPU 16 refuses before any line.
     std::vector<std::string> log = h.LogMessages();
-    EXPECT_EQ(log.back(), "SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=0");
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+              (std::vector<std::string>{
+                  "SetupSource: dwIndex=0x00000002 dwGpu=0 dwSource=2 g_bSupportsMultiGPU=1 hWnd=1234",
+                  "SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=0"}));
 }
 
 TEST_F(VoltageControlTest, NoChipMeansNoBusAccessAndZero)
