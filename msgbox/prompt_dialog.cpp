@@ -150,7 +150,11 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
     }
 
     m_nMessageId = m_nNextControlId++;
-    AddItem(PB_KIND_STATIC, static_cast<uint16_t>(m_nMessageId), &m_rcMessage, messageText);
+    if (AddItem(PB_KIND_STATIC, static_cast<uint16_t>(m_nMessageId), &m_rcMessage, messageText)) {
+        // The message is shown as it was measured, character for character:
+        // "Save & exit" keeps its '&' rather than underlining the blank.
+        m_pItems[m_dlgTemplate.cdit - 1]->m_dwStyle |= PB_SS_NOPREFIX;
+    }
 
     ButtonRow row;
     CollectButtons(metrics, row);

@@ -20,6 +20,9 @@ constexpr uint32_t PB_WS_TABSTOP = 0x00010000;
 constexpr uint32_t PB_BS_DEFPUSHBUTTON = 0x00000001;
 constexpr uint32_t PB_BS_AUTOCHECKBOX = 0x00000003;
 constexpr uint32_t PB_ES_MULTILINE = 0x00000004;
+// A static control that shows '&' as it is instead of underlining the next
+// character.
+constexpr uint32_t PB_SS_NOPREFIX = 0x00000080;
 
 struct PbDialogUnitRect {
     int16_t x;

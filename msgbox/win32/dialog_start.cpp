@@ -4,6 +4,8 @@
 #include "msgbox/win32/dialog_parts.h"
 #include "msgbox/win32/dialog_proc.h"
 
+static_assert(PB_SS_NOPREFIX == SS_NOPREFIX, "the message control's style");
+
 namespace {
 
 void SetControlFont(HWND control, const CPromptDialog& box)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -202,17 +203,40 @@ TEST_F(PromptBoxDialog, TimeOutAndWhatStopsIt)
     EXPECT_EQ(static_cast<uint32_t>(LookupStoredAnswer(params)), 0x81000001u);
     EXPECT_TRUE(g_calls.empty()) << "PB_NO_BEEP";
 
-    // A click on the box stops the time-out for good.
-    const int clicked = Show(
-        [](HWND dialog) {
-            EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, IDOK) == "OK = 1"; }));
-            SendMessageA(dialog, WM_LBUTTONDOWN, 0, MAKELPARAM(2, 2));
-            EXPECT_EQ(ItemText(dialog, IDOK), "OK");
-            Sleep(1500); // longer than the time-out had left
-            Click(dialog, IDOK);
-        },
-        MB_OKCANCEL);
-    EXPECT_EQ(clicked, IDOK);
+    // A click on the box, in its client area or on its title bar, and any
+    // command (here the check box) stop the time-out for good: the default
+    // button gets its caption back and keeps it past the next tick.
+    params.timeoutSecs = 3;
+    params.answerKeyText = nullptr;
+    const auto clickInside = [](HWND dialog) { SendMessageA(dialog, WM_LBUTTONDOWN, 0, MAKELPARAM(2, 2)); };
+    const auto clickTitleBar = [](HWND dialog) {
+        RECT frame = {};
+        GetWindowRect(dialog, &frame);
+        PostMessageA(dialog, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(frame.left + 30, frame.top + 8));
+        PostMessageA(dialog, WM_LBUTTONUP, 0, 0); // ends the move the title bar starts
+    };
+    const auto tick = [](HWND dialog) { Click(dialog, PB_ID_CHECKBOX); };
+    const struct {
+        const char* what;
+        std::function<void(HWND)> stop;
+        int result;
+    } stoppers[] = {{"client click", clickInside, IDOK},
+                    {"title-bar click", clickTitleBar, IDOK},
+                    {"check box", tick, 0x01000001}};
+    for (const auto& stopper : stoppers) {
+        SCOPED_TRACE(stopper.what);
+        const int result = Show(
+            [&](HWND dialog) {
+                EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, IDOK) == "OK = 3"; }));
+                stopper.stop(dialog);
+                EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, IDOK) == "OK"; }));
+                Sleep(1500); // a running countdown would show "OK = 2" by now
+                EXPECT_EQ(ItemText(dialog, IDOK), "OK");
+                Click(dialog, IDOK);
+            },
+            MB_OKCANCEL | PB_CHECK_DONT_ASK | PB_NO_BEEP);
+        EXPECT_EQ(result, stopper.result);
+    }
 }
 
 TEST_F(PromptBoxDialog, DisabledPeriodCountsDownInTheTitle)
@@ -273,13 +297,19 @@ TEST_F(PromptBoxDialog, CtrlCCopiesTheWholeBox)
     EXPECT_EQ(copies, (std::vector<std::string>{box, box}));
 }
 
-TEST_F(PromptBoxDialog, OwnerIsDisabledWhileTheBoxIsUp)
+bool IsTopmost(HWND window)
+{
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+TEST_F(PromptBoxDialog, OwnerPlacementAndTopmost)
 {
     const HWND owner = CreateWindowExA(0, "STATIC", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600, 400,
                                        nullptr, nullptr, nullptr, nullptr);
     const int result = Show(
         [&](HWND dialog) {
             EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+            EXPECT_FALSE(IsTopmost(dialog));
             // Disabled once the dialog exists, which may be just after it shows.
             EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(owner); }));
             RECT around = {}, box = {};
@@ -292,6 +322,24 @@ TEST_F(PromptBoxDialog, OwnerIsDisabledWhileTheBoxIsUp)
         MB_OK, "Text", "Title", owner);
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(IsWindowEnabled(owner));
+
+    // An explicit position wins over centring on the owner; one coordinate
+    // other than 0 is enough.  MB_TOPMOST puts the box above other windows.
+    params.posX = 0;
+    params.posY = 77;
+    RECT placed = {};
+    bool topmost = false;
+    EXPECT_EQ(Show(
+                  [&](HWND dialog) {
+                      GetWindowRect(dialog, &placed);
+                      topmost = IsTopmost(dialog);
+                      Click(dialog, IDOK);
+                  },
+                  MB_OK | MB_TOPMOST, "Text", "Title", owner),
+              IDOK);
+    EXPECT_EQ((std::vector<LONG>{placed.left, placed.top}), (std::vector<LONG>{0, 77}));
+    EXPECT_TRUE(topmost);
+    params.posX = params.posY = 0;
 
     // An owner that an outer modal window had disabled stays disabled.
     EnableWindow(owner, FALSE);
@@ -328,6 +376,32 @@ TEST_F(PromptBoxDialog, BackgroundColourFillsTheMessageArea)
         MB_OK | MB_ICONHAND, "Unable to detect a VT1165 Voltage Regulator on GPU 2!", "VT1165 Detection Failed");
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ((std::vector<COLORREF>{top, inText, bottom}), (std::vector<COLORREF>{200, 200, face}));
+
+    // The colours the message text is drawn in, asked of the box as the text
+    // control asks: on the background colour, in the caller's text colour
+    // or else the system's window-text colour, with the background brush.
+    const auto messageColours = [this](uint32_t textColor) {
+        params.textColor = textColor;
+        std::vector<COLORREF> colours;
+        Show(
+            [&](HWND dialog) {
+                const HDC probe = CreateCompatibleDC(nullptr);
+                SetTextColor(probe, RGB(1, 2, 3));
+                SetBkColor(probe, RGB(4, 5, 6));
+                const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+                    dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(probe),
+                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, PB_ID_TEXT))));
+                LOGBRUSH fill = {};
+                GetObjectA(brush, sizeof(fill), &fill);
+                colours = {GetTextColor(probe), GetBkColor(probe), fill.lbColor};
+                DeleteDC(probe);
+                Click(dialog, IDOK);
+            },
+            MB_OK | PB_NO_BEEP);
+        return colours;
+    };
+    EXPECT_EQ(messageColours(RGB(0, 160, 0)), (std::vector<COLORREF>{RGB(0, 160, 0), 200, 200}));
+    EXPECT_EQ(messageColours(0xFFFFFFFFu), (std::vector<COLORREF>{GetSysColor(COLOR_WINDOWTEXT), 200, 200}));
 }
 
 TEST_F(PromptBoxDialog, HelpReportHandOffAndQuit)

@@ -103,7 +103,7 @@ TEST_F(PromptDialogLayout, SingleOkIsCentredUnderTheText)
     // "Hello" is 30 x 13 pixels: text at (16, 16, 58, 42), dialog 108 x 83.
     const CPromptItem& text = *box.m_pItems[0];
     EXPECT_EQ(text.m_nKind, PB_KIND_STATIC);
-    EXPECT_EQ(text.m_dwStyle, 0x50000000u);
+    EXPECT_EQ(text.m_dwStyle, 0x50000080u) << "SS_NOPREFIX: an '&' in the message is shown, not a mnemonic";
     EXPECT_EQ(text.m_nId, PB_ID_TEXT);
     EXPECT_STREQ(text.Text(), "Hello");
     EXPECT_EQ(text.m_rcDlgUnits.cx, 42 * 4 / 8);
@@ -279,6 +279,7 @@ TEST_F(PromptDialogLayout, IconSitsLeftOfTheTextAndNarrowsTheTextArea)
     EXPECT_EQ(metrics.iconRequests, Texts{"system:32514"});
     const CPromptItem* icon = Item(PB_ID_ICON);
     ASSERT_EQ(box.m_pItems[0].get(), icon);
+    EXPECT_EQ(icon->m_dwStyle, 0x50000000u);
     EXPECT_EQ(icon->m_rcDlgUnits.x, 4);
     EXPECT_EQ(icon->m_rcDlgUnits.cx, 17);
     EXPECT_EQ(box.m_rcMessage.left, 16 + 40);
