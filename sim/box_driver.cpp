@@ -9,22 +9,6 @@ namespace sim {
 
 namespace {
 
-std::string WindowText(HWND window)
-{
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string WithoutAmpersands(const std::string& caption)
-{
-    std::string out;
-    for (char c : caption)
-        if (c != '&')
-            out += c;
-    return out;
-}
-
 struct ButtonSearch {
     std::string caption;       // empty: the box's exit, as an unattended run takes it
     HWND button = nullptr;
@@ -38,7 +22,7 @@ BOOL CALLBACK FindButton(HWND child, LPARAM param)
     ButtonSearch& search = *reinterpret_cast<ButtonSearch*>(param);
     char className[32] = {};
     GetClassNameA(child, className, sizeof className);
-    std::string text = WindowText(child);
+    std::string text = TextOfWindow(child);
     bool isButton = std::string(className) == "Button";
     if (isButton && !search.caption.empty() && WithoutAmpersands(text) == search.caption)
         search.button = child;
@@ -69,7 +53,7 @@ bool BoxDriver::Tick()
         buttons.button = buttons.exitButton ? buttons.exitButton : buttons.defaultButton;
     if (!buttons.button || !IsWindowEnabled(buttons.button))
         return false;
-    std::string pressed = Done() ? WindowText(buttons.button) + " (unattended)" : presses_[next_];
+    std::string pressed = Done() ? TextOfWindow(buttons.button) + " (unattended)" : presses_[next_];
 
     std::string message = buttons.message;
     for (std::size_t at = message.find("\n\n"); at != std::string::npos; at = message.find("\n\n"))
@@ -77,7 +61,7 @@ bool BoxDriver::Tick()
     for (char& c : message)
         if (c == '\n')
             c = ' ';
-    seen_.push_back(WindowText(dialog) + ": " + message);
+    seen_.push_back(TextOfWindow(dialog) + ": " + message);
     std::printf("  [%s] pressed %s\n", seen_.back().c_str(), pressed.c_str());
     if (!Done())
         ++next_;

@@ -24,4 +24,20 @@ HWND FindVisibleDialog(DWORD threadId)
     return found;
 }
 
+std::string TextOfWindow(HWND window)
+{
+    char text[4096] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string WithoutAmpersands(const std::string& caption)
+{
+    std::string out;
+    for (char c : caption)
+        if (c != '&')
+            out += c;
+    return out;
+}
+
 }  // namespace sim

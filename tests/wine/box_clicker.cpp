@@ -9,23 +9,6 @@ namespace test {
 
 namespace {
 
-std::string TextOf(HWND window)
-{
-    char text[4096] = {};
-    // WM_GETTEXT reaches windows of another thread; GetWindowText does not.
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-std::string WithoutAmpersands(const std::string& caption)
-{
-    std::string out;
-    for (char c : caption)
-        if (c != '&')
-            out += c;
-    return out;
-}
-
 struct Controls {
     SeenBox box;
     std::vector<HWND> buttons;
@@ -36,10 +19,10 @@ BOOL CALLBACK CollectControl(HWND child, LPARAM param)
     Controls& controls = *reinterpret_cast<Controls*>(param);
     char className[16] = {};
     GetClassNameA(child, className, sizeof className);
-    std::string text = TextOf(child);
+    std::string text = sim::TextOfWindow(child);
     LONG style = GetWindowLongA(child, GWL_STYLE);
     if (std::string(className) == "Button" && (style & 0xF) <= 1) {
-        controls.box.buttons.push_back(WithoutAmpersands(text));
+        controls.box.buttons.push_back(sim::WithoutAmpersands(text));
         controls.buttons.push_back(child);
     } else if (std::string(className) == "Static" && !text.empty() && controls.box.message.empty()) {
         controls.box.message = text;
@@ -74,7 +57,7 @@ int PressThrough(const std::vector<std::string>& presses, const std::function<in
                 }, 15000) || !dialog)
                 break;
             Controls controls;
-            controls.box.title = TextOf(dialog);
+            controls.box.title = sim::TextOfWindow(dialog);
             EnumChildWindows(dialog, CollectControl, reinterpret_cast<LPARAM>(&controls));
             if (seen)
                 seen->push_back(controls.box);
