@@ -14,30 +14,9 @@
 
 #include "msgbox/win32/prompt_box.h"
 #include "png_writer.h"
+#include "tests/msgbox/plugin_boxes.h"
 
 namespace {
-
-struct Shot {
-    const char* file;
-    const char* caption;
-    const char* text;
-    uint32_t type;
-    uint32_t backgroundColor;
-    const char* buttons;
-};
-
-const Shot kShots[] = {
-    {"vrm_voltage_control.png", "VRM Voltage Control",
-     "GPU=0 VID=0x3C Voltage=1.2000\n\nParameters: /sd0 /wi2,70,17,3c\n\nOVP/OCP=0", 0x30, 0xC0C0C0,
-     "UP\nDOWN\nEXIT"},
-    {"limited_multigpu_support.png", "Limited MultiGPU support",
-     "Orvane V2.22 detected.\n\nThis plugin requires Orvane V2.23 or higher for MultiGPU support!\n\nMultiGPU "
-     "support limited to TWO GPUs of same type:\n\ne.g. 2 x GTX260 or 2 x GTX280 or 1 x GTX295 or 2 x HD4870",
-     0x20, 0xC0C0C0, "Apply settings to first GPU only\nApply settings to both GPUs"},
-    {"vt1165_detection_failed.png", "VT1165 Detection Failed",
-     "Unable to detect a VT1165 Voltage Regulator on GPU 2!\n\nGPU 2 does not support the usage of this plugin!",
-     0x10, 200, ""},
-};
 
 BOOL CALLBACK FindDialog(HWND window, LPARAM found)
 {
@@ -113,7 +92,7 @@ int main(int argc, char** argv)
 {
     const std::string folder = argc > 1 ? std::string(argv[1]) + "\\" : std::string();
     int failures = 0;
-    for (const Shot& shot : kShots) {
+    for (const PluginBox& shot : kPluginBoxes) {
         PromptBoxParams params;
         params.backgroundColor = shot.backgroundColor;
         std::strcpy(params.buttonsText, shot.buttons);
