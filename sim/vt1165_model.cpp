@@ -81,25 +81,39 @@ bool Vt1165Model::InjectFailure(uint32_t gpu, uint8_t bus, uint8_t reg)
     return false;
 }
 
-void Vt1165Model::Record(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write, uint8_t value,
-                         bool ok)
+void Vt1165Model::Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write,
+                         uint8_t value, bool ok)
 {
-    if (tracing)
-        trace.push_back(BusAccess{gpu, bus, dev, reg, write, value, ok});
+    if (!tracing)
+        return;
+    BusAccess access;
+    access.gpu = gpu;
+    access.bus = bus;
+    access.dev = dev;
+    access.reg = reg;
+    access.write = write;
+    access.value = value;
+    access.ok = ok;
+    if (device) {
+        access.device = true;
+        access.before = device->regs[reg];
+        access.vidControl = device->regs[reg::kVidControl];
+    }
+    trace.push_back(access);
 }
 
 int32_t Vt1165Model::Read(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
 {
     Device* device = DeviceAt(gpu, bus, dev);
     if (!device || !data || InjectFailure(gpu, bus, reg)) {
-        Record(gpu, bus, dev, reg, false, 0, false);
+        Record(device, gpu, bus, dev, reg, false, 0, false);
         return 0;
     }
     uint8_t value = device->regs[reg];
     if (device->isVt1165 && reg == reg::kPhaseTemp && device->selectedPhase >= 1)
         value = device->phaseTemps[device->selectedPhase - 1];
     *data = value;
-    Record(gpu, bus, dev, reg, false, value, true);
+    Record(device, gpu, bus, dev, reg, false, value, true);
     return 1;
 }
 
@@ -107,11 +121,11 @@ int32_t Vt1165Model::Write(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, 
 {
     Device* device = DeviceAt(gpu, bus, dev);
     if (!device || !data || InjectFailure(gpu, bus, reg)) {
-        Record(gpu, bus, dev, reg, true, data ? *data : 0, false);
+        Record(device, gpu, bus, dev, reg, true, data ? *data : 0, false);
         return 0;
     }
     uint8_t value = *data;
-    Record(gpu, bus, dev, reg, true, value, true);
+    Record(device, gpu, bus, dev, reg, true, value, true);
 
     if (device->isVt1165 && (reg == reg::kPhaseSelect || reg == reg::kPhaseKey)) {
         // Phase selection is a three-write handshake; anything out of order

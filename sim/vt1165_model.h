@@ -40,6 +40,12 @@ struct BusAccess {
     bool write;
     uint8_t value;   // written, or read (0 when the read failed)
     bool ok;
+    // The addressed device as it was just before the access, so that a
+    // checker can judge each write against the chip's state at that moment,
+    // outside changes included. Both are 0 when no device sits there.
+    bool device = false;    // a device answers at this GPU, bus and address
+    uint8_t before = 0;     // the register's value just before the access
+    uint8_t vidControl = 0; // the device's register 0x1C just before the access
 };
 
 // A device on a bus: 256 byte registers; a VT1165 also answers the phase
@@ -107,7 +113,8 @@ public:
 private:
     Device* DeviceAt(uint32_t gpu, uint8_t bus, uint8_t dev);
     bool InjectFailure(uint32_t gpu, uint8_t bus, uint8_t reg);
-    void Record(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write, uint8_t value, bool ok);
+    void Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write,
+                uint8_t value, bool ok);
 
     std::deque<Gpu> gpus_;
     std::mt19937 random_;

@@ -1,0 +1,291 @@
+#include "tests/support/safety_oracle.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/exports.h"
+
+namespace test {
+
+namespace {
+
+constexpr uint8_t kChipAddress = 0x70;
+constexpr uint8_t kIdRegister = 0x1A;
+constexpr uint8_t kChipId = 0x0A;
+constexpr uint8_t kVidFirst = 0x15;
+constexpr uint8_t kVidLast = 0x18;
+constexpr uint32_t kFirstMultiGpuHost = 0x02170000u;  // older hosts address only the first GPU
+constexpr uint32_t kMirrorGpu = 2;
+constexpr int kUp = 23, kDown = 24, kExit = 25;
+constexpr int kBothGpus = 24, kFirstGpuOnly = 23;
+const char* const kWindowCaption = "VRM Voltage Control";
+const char* const kMultiGpuCaption = "Limited MultiGPU support";
+const char* const kWarningCaption = "VT1165 Detection Failed";
+
+std::string Format(const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+int Code(uint8_t value) { return value & 0x7F; }
+
+const char* PressName(int answer)
+{
+    switch (answer) {
+    case kUp: return "UP";
+    case kDown: return "DOWN";
+    case kExit: return "EXIT";
+    default: return "failure";
+    }
+}
+
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+}  // namespace
+
+SafetyOracle::SafetyOracle(PluginHarness& harness) : h_(harness) {}
+
+bool SafetyOracle::OldHostMode() const
+{
+    return versionChecked_ && h_.model.hostVersion < kFirstMultiGpuHost;
+}
+
+void SafetyOracle::Log(const std::string& line)
+{
+    std::size_t depth = windows_.size() + static_cast<std::size_t>(detectionBoxesUp_);
+    history_.push_back(std::string(2 * depth, ' ') + line);
+}
+
+void SafetyOracle::Note(const std::string& what)
+{
+    Sync();
+    Log("outside: " + what);
+}
+
+int32_t SafetyOracle::SetupSource(uint32_t index, void* hWnd)
+{
+    Sync();
+    uint32_t gpu = index >> 16;
+    // An old host sets every GPU but the first up through GPU 1.
+    Window window;
+    window.gpu = OldHostMode() && gpu >= 1 ? 1 : gpu;
+    Log(Format("SetupSource(0x%08X%s) on GPU %u", index, hWnd ? "" : ", no window", window.gpu));
+    windows_.push_back(window);
+    int32_t result = ::SetupSource(index, hWnd);
+    Sync();
+    windows_.pop_back();
+    Log(Format("SetupSource(0x%08X) = %d", index, result));
+    return result;
+}
+
+int32_t SafetyOracle::GetSourceDesc(uint32_t index, SourceDescriptor* desc)
+{
+    Sync();
+    uint32_t gpu = index >> 16;
+    // Every accepted request forgets the GPU's chip and searches again; the
+    // scan's reads in the trace tell where it is found.
+    if (desc && gpu < 16 && h_.hostModulePresent) {
+        detected_.erase(gpu);
+        if (h_.missingExports.empty())
+            versionChecked_ = true;
+    }
+    Log(Format("GetSourceDesc(0x%08X)", index));
+    int32_t result = ::GetSourceDesc(index, desc);
+    Sync();
+    auto chip = detected_.find(gpu);
+    Log(Format("GetSourceDesc(0x%08X) = %d, GPU %u chip %s", index, result, gpu,
+               chip == detected_.end() ? "not detected" : Format("on bus %u", chip->second).c_str()));
+    return result;
+}
+
+void SafetyOracle::Shown(const PromptCall& call)
+{
+    Sync();
+    Log("box \"" + call.caption + "\": " + FirstLine(call.text));
+    if (call.caption == kWindowCaption) {
+        if (windows_.empty()) {
+            Fail(h_.model.trace.size(), "window outside SetupSource", call.text);
+            return;
+        }
+        for (std::size_t i = 0; i + 1 < windows_.size(); ++i)
+            if (windows_[i].boxUp)
+                Fail(h_.model.trace.size(), "second window while one is up", FirstLine(call.text));
+        Window& window = windows_.back();
+        window.boxUp = true;
+        window.press = Press::None;
+        if (call.text.find("340282") != std::string::npos)
+            Fail(h_.model.trace.size(), "window text prints the no-value marker", call.text);
+        std::size_t parameters = call.text.find("/wi");
+        if (parameters != std::string::npos) {
+            std::size_t comma = call.text.find(',', parameters);
+            if (comma != std::string::npos && call.text.compare(comma + 1, 3, "00,") == 0)
+                Fail(h_.model.trace.size(), "window text names device 00", call.text);
+        }
+    } else if (call.caption == kMultiGpuCaption || call.caption == kWarningCaption) {
+        if (detectionBoxesUp_ > 0)
+            Fail(h_.model.trace.size(), "detection box inside another", call.caption);
+        int& count = call.caption == kMultiGpuCaption ? multiGpuPrompts_ : detectionWarnings_;
+        if (++count > 1)
+            Fail(h_.model.trace.size(), "detection box twice in one load", call.caption);
+        ++detectionBoxesUp_;
+    }
+}
+
+int SafetyOracle::Answered(const PromptCall& call, int answer)
+{
+    Sync();
+    if (call.caption == kWindowCaption && !windows_.empty()) {
+        Window& window = windows_.back();
+        window.boxUp = false;
+        window.press = answer == kUp ? Press::Up : answer == kDown ? Press::Down : answer == kExit ? Press::Exit
+                                                                                                   : Press::None;
+        window.atPress.clear();
+        if (window.press != Press::None) {
+            ++presses_;
+            // What every chip holds at the press, to judge the press's writes.
+            for (uint32_t gpu = 0; gpu < h_.model.GpuCount(); ++gpu)
+                for (const sim::Device& d : h_.model.GpuAt(gpu)->devices)
+                    window.atPress[DeviceKey(gpu, d.bus, d.address)] =
+                        std::vector<uint8_t>(d.regs + kVidFirst, d.regs + kVidLast + 1);
+        }
+    } else if (call.caption == kMultiGpuCaption || call.caption == kWarningCaption) {
+        if (detectionBoxesUp_ > 0)
+            --detectionBoxesUp_;
+        if (call.caption == kMultiGpuCaption && answer == kBothGpus)
+            applyToBoth_ = true;
+        else if (call.caption == kMultiGpuCaption && answer == kFirstGpuOnly)
+            applyToBoth_ = false;
+    }
+    const char* name = call.caption == kWindowCaption ? PressName(answer) : "answer";
+    Log(Format("%s (%d)", name, answer));
+    return answer;
+}
+
+void SafetyOracle::Sync()
+{
+    const std::vector<sim::BusAccess>& trace = h_.model.trace;
+    if (judged_ > trace.size())
+        judged_ = 0;  // the test cleared the trace
+    while (judged_ < trace.size())
+        Judge(judged_++);
+}
+
+bool SafetyOracle::Check()
+{
+    Sync();
+    return violations_.empty();
+}
+
+void SafetyOracle::Fail(std::size_t position, const char* rule, const std::string& why)
+{
+    ++rules_[rule];
+    std::string message = Format("trace %zu: %s: ", position, rule) + why;
+    if (!windows_.empty()) {
+        const Window& window = windows_.back();
+        static const char* const kPress[] = {"none", "UP", "DOWN", "EXIT"};
+        message += Format(" [window on GPU %u, press %s]", window.gpu, kPress[static_cast<int>(window.press)]);
+    }
+    violations_.push_back(message);
+    Log("VIOLATION " + message);
+}
+
+void SafetyOracle::Judge(std::size_t position)
+{
+    const sim::BusAccess& a = h_.model.trace[position];
+    if (a.dev != kChipAddress)
+        Fail(position, "device address other than 0x70", Format("%s at device 0x%02X (GPU %u bus %u reg 0x%02X): only 0x70 is ever addressed",
+                              a.write ? "write" : "read", a.dev, a.gpu, a.bus, a.reg));
+    if (!a.write) {
+        // Detection: the scan's read of the identification register.
+        if (a.ok && a.reg == kIdRegister && a.value == kChipId && a.dev == kChipAddress)
+            detected_[a.gpu] = a.bus;
+        return;
+    }
+
+    std::string what = Format("write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X", a.gpu, a.bus, a.dev, a.reg,
+                              a.value);
+    if (a.device)
+        what += Format(" (held 0x%02X, 0x1C=0x%02X)", a.before, a.vidControl);
+    else
+        what += " (no device there)";
+    if (!a.ok)
+        what += " failed";
+    Log(what);
+
+    auto chip = detected_.find(a.gpu);
+    bool atChip = chip != detected_.end() && chip->second == a.bus && a.dev == kChipAddress;
+    if (a.reg == 0x07 || a.reg == 0x08) {
+        // The phase selection of a temperature reading.
+        if (!atChip)
+            Fail(position, "phase selection away from the chip", what);
+        return;
+    }
+    if (a.reg < kVidFirst || a.reg > kVidLast) {
+        Fail(position, "write to a register other than VID or phase selection", what);
+        return;
+    }
+    ++vidWrites_;
+
+    if (windows_.empty() || windows_.back().press == Press::None) {
+        Fail(position, "VID write without a press (polling, a descriptor request or inside a box)", what);
+        return;
+    }
+    const Window& window = windows_.back();
+    bool mirror = a.gpu == kMirrorGpu && window.gpu != kMirrorGpu && OldHostMode() && applyToBoth_;
+    if (a.gpu != window.gpu && !mirror) {
+        Fail(position, "VID write to a GPU other than the window's or the mirror", what);
+        return;
+    }
+    if (mirror)
+        ++mirrorWrites_;
+    if (chip == detected_.end()) {
+        Fail(position, "VID write to a GPU without a detected chip", what);
+        return;
+    }
+    if (!atChip) {
+        Fail(position, "VID write away from the GPU's detected bus and address", what + Format("; detected on bus %u", chip->second));
+        return;
+    }
+    if (!a.device) {
+        Fail(position, "VID write where no device answers", what);
+        return;
+    }
+    uint8_t named = static_cast<uint8_t>(kVidFirst + ((a.vidControl >> 4) & 3));
+    if (a.reg != named)
+        Fail(position, "VID write to a register 0x1C does not name", what + Format("; 0x1C names 0x%02X", named));
+    int step = Code(a.value) - Code(a.before);
+    if (step < -1 || step > 1 || (a.value & 0x80) != (a.before & 0x80))
+        Fail(position, "VID write more than one code from the register's value (or bit 7 changed)", what);
+
+    if (window.press == Press::Exit) {
+        if (a.value != a.before)
+            Fail(position, "EXIT changes a value", what);
+        return;
+    }
+    auto held = window.atPress.find(DeviceKey(a.gpu, a.bus, a.dev));
+    if (held == window.atPress.end())
+        return;  // no device there at the press: judged above
+    int moved = Code(a.value) - Code(held->second[a.reg - kVidFirst]);
+    bool up = window.press == Press::Up;
+    if (up ? (moved < 0 || moved > 1) : (moved > 0 || moved < -1))
+        Fail(position, up ? "UP moves the voltage other than up by at most one code" : "DOWN moves the voltage other than down by at most one code", what + Format("; 0x%02X held at the press, %+d codes", held->second[a.reg - kVidFirst], moved));
+}
+
+std::string SafetyOracle::History() const
+{
+    std::string text;
+    for (const std::string& line : history_)
+        text += line + "\n";
+    return text;
+}
+
+}  // namespace test
