@@ -30,7 +30,8 @@ bool DetectChip(uint32_t dwGpu)
 {
     if (!BindHostServices())
         return false;
-    CheckHostVersion();
+    if (CheckHostVersion())
+        RunMultiGpuPromptStep();
 
     switch (ScanForChip(dwGpu)) {
     case ScanResult::NoBus:

@@ -48,6 +48,11 @@ void RunMultiGpuPromptStep()
     std::snprintf(params.buttonsText, sizeof params.buttonsText, "%s",
                   "Apply settings to first GPU only\nApply settings to both GPUs");
 
+    // Marked before the box is shown: the host's timers keep calling in from
+    // the box's message loop, and a request that arrives meanwhile must not
+    // open a second prompt inside the first. It goes on as it would after
+    // the prompt, with the settings as they are.
+    g_state.g_bMultiGpuPromptShown = 1;
     int answer = ShowBox(text, "Limited MultiGPU support", kMultiGpuPromptType, params);
     if (answer == kAnswerFirstGpuOnly) {
         g_state.g_bApplyToBoth = 0;
@@ -56,9 +61,6 @@ void RunMultiGpuPromptStep()
         g_state.g_bApplyToBoth = 1;
         LogPrintf("GetSourceDesc: Orvane V%u.%u detected. Settings will be applied to both GPUs!", major, minor);
     }
-    // Set only once the box has gone: a request that comes in while it is
-    // open still finds the prompt due.
-    g_state.g_bMultiGpuPromptShown = 1;
 }
 
 void RunDetectionFailureStep(uint32_t dwGpu)
@@ -73,8 +75,10 @@ void RunDetectionFailureStep(uint32_t dwGpu)
                   static_cast<int>(dwGpu), static_cast<int>(dwGpu));
     PromptBoxParams params;
     params.backgroundColor = kDarkRed;
-    ShowBox(text, "VT1165 Detection Failed", kDetectFailType, params);
-
+    // Marked before the box is shown, for the same reason as the prompt: a
+    // descriptor request from inside the warning's message loop is refused
+    // as any later one would be, without a warning of its own.
     g_state.g_bDetectFailShown = 1;
+    ShowBox(text, "VT1165 Detection Failed", kDetectFailType, params);
     LogPrintf("GetSourceDesc: GPU %i: No VT1165 Voltage Regulator detected!", static_cast<int>(dwGpu));
 }

@@ -1,6 +1,5 @@
 #include "plugin/host_services.h"
 
-#include "plugin/detection_prompts.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_state.h"
 
@@ -36,10 +35,10 @@ bool BindHostServices()
     return true;
 }
 
-void CheckHostVersion()
+bool CheckHostVersion()
 {
     if (g_state.g_hostServices.GetHostAppVersion() >= kMultiGpuHostVersion)
-        return;
+        return false;
     g_state.g_bSupportsMultiGPU = 0;
-    RunMultiGpuPromptStep();
+    return true;
 }

@@ -33,6 +33,6 @@ inline uint32_t HostVersionMinor(uint32_t version) { return (version >> 16) & 0x
 // Returns true when all six were found.
 bool BindHostServices();
 
-// Clears g_bSupportsMultiGPU for hosts older than 2.23 and runs the
-// multi-GPU prompt step for them.
-void CheckHostVersion();
+// Clears g_bSupportsMultiGPU for hosts older than 2.23. Returns true for
+// such a host: the caller then runs the multi-GPU prompt step.
+bool CheckHostVersion();

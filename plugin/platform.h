@@ -34,6 +34,13 @@ struct PlatformServices {
 
     // The plug-in's message box.
     PFN_ShowPromptBox showPromptBox;
+
+    // One lock per GPU number (below 16), held around bus sequences that
+    // must not interleave with another thread's accesses to the same chip.
+    // The lock may be taken again by the thread that holds it. Both null:
+    // the host calls from one thread only and nothing needs locking.
+    void (*lockGpuBus)(uint32_t dwGpu);
+    void (*unlockGpuBus)(uint32_t dwGpu);
 };
 
 extern PlatformServices g_platform;

@@ -46,6 +46,13 @@ struct PluginState {
     uint8_t g_bMultiGpuPromptShown = 0;
     uint8_t g_bDetectFailShown = 0;
     HostServices g_hostServices = {};
+    // Set while a voltage control window is up: a second one is refused, so
+    // that two windows never step the same register from stale values.
+    uint8_t g_bVoltageWindowOpen = 0;
+    // [VT1165] VoltageLimit: UP never writes a code whose voltage is above
+    // it. Unset (0) means no limit.
+    uint8_t g_bVoltageLimit = 0;
+    float g_voltageLimit = 0.0f;
 };
 
 extern PluginState g_state;

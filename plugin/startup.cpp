@@ -5,6 +5,7 @@
 
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
+#include "plugin/voltage_limit.h"
 
 namespace {
 
@@ -65,6 +66,8 @@ bool PluginAttach(const char* modulePath)
         g_state.g_bDebug = 1;
     WriteLogLine(g_state.g_bDebug == 1 ? "EnableDebugLogging is Enabled"
                                        : "EnableDebugLogging is Disabled");
+
+    LoadVoltageLimit();
     return true;
 }
 

@@ -1,4 +1,5 @@
 // Output current and phase temperatures.
+#include "plugin/gpu_bus_lock.h"
 #include "plugin/plugin_state.h"
 #include "vrm/chip_access.h"
 #include "vrm/reading_common.h"
@@ -20,9 +21,12 @@ namespace {
 
 // Selects a phase (1..6) and reads its temperature; false at the first
 // access that fails. The chip only answers the selection when the three
-// writes come in this order.
+// writes come in this order, and the selection holds for every reader of
+// the chip: the four accesses run under the GPU's bus lock, so that a
+// second thread polling another phase cannot switch it in between.
 bool ReadSelectedPhase(uint32_t dwGpu, uint8_t phase, uint8_t* temperature)
 {
+    GpuBusLock lock(dwGpu);
     return WriteChipRegister(dwGpu, kRegPhaseSelect, kPhaseSelectReset) &&
            WriteChipRegister(dwGpu, kRegPhaseKey, kPhaseKeyValue) &&
            WriteChipRegister(dwGpu, kRegPhaseSelect, static_cast<uint8_t>(kPhaseSelectEnable | phase)) &&

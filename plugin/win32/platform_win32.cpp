@@ -1,6 +1,7 @@
 #include "plugin/win32/platform_win32.h"
 
 #include "msgbox/win32/prompt_box.h"
+#include "plugin/plugin_state.h"
 
 #include <windows.h>
 
@@ -63,6 +64,51 @@ void* FindHostExport(const char* name)
     return reinterpret_cast<void*>(GetProcAddress(host, name));
 }
 
+// The per-GPU bus locks: critical sections, which the owning thread may
+// enter again and which exist on every Windows the plug-in loads on. They
+// live from the module's start-up to its unload.
+class GpuBusLocks {
+public:
+    GpuBusLocks()
+    {
+        for (CRITICAL_SECTION& section : sections_)
+            InitializeCriticalSection(&section);
+    }
+    ~GpuBusLocks()
+    {
+        for (CRITICAL_SECTION& section : sections_)
+            DeleteCriticalSection(&section);
+    }
+    GpuBusLocks(const GpuBusLocks&) = delete;
+    GpuBusLocks& operator=(const GpuBusLocks&) = delete;
+
+    void Lock(uint32_t dwGpu)
+    {
+        if (dwGpu < kMaxGpus)
+            EnterCriticalSection(&sections_[dwGpu]);
+    }
+    void Unlock(uint32_t dwGpu)
+    {
+        if (dwGpu < kMaxGpus)
+            LeaveCriticalSection(&sections_[dwGpu]);
+    }
+
+private:
+    CRITICAL_SECTION sections_[kMaxGpus];
+};
+
+GpuBusLocks g_gpuBusLocks;
+
+void LockGpuBus(uint32_t dwGpu)
+{
+    g_gpuBusLocks.Lock(dwGpu);
+}
+
+void UnlockGpuBus(uint32_t dwGpu)
+{
+    g_gpuBusLocks.Unlock(dwGpu);
+}
+
 }  // namespace
 
 PlatformServices Win32PlatformServices()
@@ -76,5 +122,7 @@ PlatformServices Win32PlatformServices()
     services.hostModulePresent = HostModulePresent;
     services.findHostExport = FindHostExport;
     services.showPromptBox = PromptBox;
+    services.lockGpuBus = LockGpuBus;
+    services.unlockGpuBus = UnlockGpuBus;
     return services;
 }

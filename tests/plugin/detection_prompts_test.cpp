@@ -129,23 +129,53 @@ TEST_F(PromptsTest, AnswersSetTheChoiceAndOtherResultsLeaveIt)
     EXPECT_EQ(g_state.g_bMultiGpuPromptShown, 1);
 }
 
-TEST_F(PromptsTest, ARequestWhileThePromptIsOpenStillFindsItDue)
+// The host's timers keep calling in from the box's message loop. A request
+// made there must not open a box inside the box: left to nest, a 20 ms
+// timer stacked warnings until the host's stack overflowed.
+TEST_F(PromptsTest, ARequestWhileThePromptIsOpenGetsNoSecondPromptAndGoesOnScanning)
 {
     h.model.hostVersion = 0x02160000u;
     h.AddGpuWithChip();
+    h.AddGpuWithChip();
     SetupSource(0, nullptr);
-    int depth = 0;
+    int32_t nested[3] = {-1, -1, -1};
     h.onPrompt = [&](const test::PromptCall&) {
-        if (depth++ == 0) {
-            Describe(0);  // the host asks again from inside the box's message loop
-            return 23;
-        }
+        nested[0] = Describe(0);
+        nested[1] = Describe(1, 2);
+        nested[2] = Describe(0, 9);
         return 24;
     };
-    Describe(0);
-    EXPECT_EQ(h.prompts.size(), 2u);
-    EXPECT_EQ(g_state.g_bApplyToBoth, 0) << "the outer answer comes last";
-    EXPECT_EQ(g_state.g_context[0].m_dev, 0x70);
+    EXPECT_EQ(Describe(0), 1);
+    EXPECT_EQ(h.prompts.size(), 1u);
+    // Answered as after the prompt: the chip is found and described.
+    EXPECT_EQ(nested[0], 1);
+    EXPECT_EQ(nested[1], 1);
+    EXPECT_EQ(nested[2], 1);
+    EXPECT_EQ(g_state.g_bApplyToBoth, 1);
+    EXPECT_EQ(CountLog("Settings will be applied"), 1);
+    Describe(1);
+    EXPECT_EQ(h.prompts.size(), 1u) << "still once per load";
+}
+
+TEST_F(PromptsTest, ARequestWhileTheWarningIsOpenIsRefusedWithoutASecondWarning)
+{
+    h.model.AddGpu(1);
+    h.model.AddGpu(1);
+    h.AddGpuWithChip();
+    int32_t nested[3] = {-1, -1, -1};
+    h.onPrompt = [&](const test::PromptCall&) {
+        nested[0] = Describe(0);     // the warning's own GPU
+        nested[1] = Describe(1, 3);  // another GPU without the chip
+        nested[2] = Describe(2);     // a GPU with the chip is served as ever
+        return 1;
+    };
+    EXPECT_EQ(Describe(0), 0);
+    ASSERT_EQ(h.prompts.size(), 1u);
+    EXPECT_EQ(nested[0], 0);
+    EXPECT_EQ(nested[1], 0);
+    EXPECT_EQ(nested[2], 1);
+    EXPECT_EQ(CountLog("No VT1165 Voltage Regulator detected!"), 1);
+    EXPECT_EQ(CountLog("GetSourceDesc: GPU 0: No VT1165 Voltage Regulator detected!"), 1);
 }
 
 }  // namespace

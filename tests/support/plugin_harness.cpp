@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sim/host_exports.h"
+#include "tests/support/gpu_lock_fake.h"
 
 namespace test {
 
@@ -64,6 +65,7 @@ PluginHarness::PluginHarness()
     g_platform.hostModulePresent = &HarnessPlatform::HostPresent;
     g_platform.findHostExport = &HarnessPlatform::FindExport;
     g_platform.showPromptBox = &HarnessPlatform::ShowPrompt;
+    InstallGpuLockFake(g_platform);
     g_state.g_logFile = 3;  // the log of a loaded plug-in is open
     sim::SetHostModel(&model);
 }

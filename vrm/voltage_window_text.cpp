@@ -1,0 +1,63 @@
+#include "vrm/voltage_window_text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/plugin_state.h"
+#include "plugin/voltage_limit.h"
+#include "vrm/vid_writes.h"
+#include "vrm/vt1165_regs.h"
+
+namespace {
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 2, 3)))
+#endif
+void Append(char* text, const char* format, ...)
+{
+    std::size_t used = std::strlen(text);
+    if (used + 1 >= kWindowTextCapacity)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text + used, kWindowTextCapacity - used, format, args);
+    va_end(args);
+}
+
+void AppendLimit(char* text, const VoltageWindowView& view)
+{
+    if (!g_state.g_bVoltageLimit)
+        return;
+    uint8_t next = StepVidValue(view.vid_value, +1);
+    bool reached = (next & kVidCodeMask) > HighestCodeWithin(g_state.g_voltageLimit);
+    Append(text, "\n\nVoltage limit: %6.4f V%s", static_cast<double>(g_state.g_voltageLimit),
+           reached ? " (reached)" : "");
+}
+
+}  // namespace
+
+void FormatVoltageWindowText(char* text, const VoltageWindowView& view)
+{
+    text[0] = '\0';
+    const GpuContext& ctx = ContextOf(view.g);
+    if (!view.chipAnswering) {
+        Append(text,
+               "GPU=%i: the VT1165 is not answering.\n\n"
+               "UP and DOWN write nothing until it answers again.\nEXIT closes this window.",
+               static_cast<int>(view.g) - 1);
+        return;
+    }
+    Append(text, "GPU=%i VID=0x%02X Voltage=%6.4f\n\nParameters: /sd%u /wi%u,%02x,%02x,%02x\n\nOVP/OCP=%u",
+           static_cast<int>(view.g) - 1, view.vid_value, static_cast<double>(view.voltage), view.g - 1u,
+           static_cast<unsigned>(ctx.m_bus), static_cast<unsigned>(ctx.m_dev), view.vid_register,
+           view.vid_value, static_cast<unsigned>(ctx.m_OVP_OCP_State));
+    AppendLimit(text, view);
+    bool notes = view.note[0] != '\0' || view.mirrorNote[0] != '\0';
+    if (notes)
+        Append(text, "\n");
+    if (view.note[0] != '\0')
+        Append(text, "\n%s", view.note);
+    if (view.mirrorNote[0] != '\0')
+        Append(text, "\n%s", view.mirrorNote);
+}
