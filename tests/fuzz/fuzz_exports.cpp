@@ -106,7 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             break;
         }
     }
-    if (!oracle.Check()) {
+    // FUZZ_WRITES_ONLY=1 judges the writes alone, to go on fuzzing them past
+    // a known fault in the boxes.
+    bool broken = false;
+    oracle.Check();
+    for (const auto& rule : oracle.BrokenRules())
+        broken = broken || !(std::getenv("FUZZ_WRITES_ONLY") && test::SafetyOracle::IsBoxRule(rule.first));
+    if (broken) {
         for (const std::string& violation : oracle.Violations())
             std::fprintf(stderr, "%s\n", violation.c_str());
         std::fprintf(stderr, "--- history ---\n%s", oracle.History().c_str());

@@ -38,10 +38,14 @@ void HostileHost::BuildGpus()
         uint32_t busCount = pair ? 1 + Pick(3) : Pick(5);
         if (busCount == 4)
             busCount = 256;  // the low byte counts: no bus
-        model.AddGpu(busCount);
         uint8_t chipBus = static_cast<uint8_t>(Pick(busCount ? (busCount > 3 ? 3 : busCount) : 1));
-        if (gpu == 2 && model.GpuAt(1)->busCount <= busCount && OneIn(2))
-            chipBus = model.GpuAt(1)->devices.front().bus;  // the pair on the same bus
+        const sim::Device* first = gpu == 2 ? model.Vt1165Of(1) : nullptr;
+        if (first && !OneIn(3)) {
+            // The pair on the same bus, as two cards of one type are.
+            busCount = model.GpuAt(1)->busCount;
+            chipBus = first->bus;
+        }
+        model.AddGpu(busCount);
         if (!pair && OneIn(4))
             model.AddOtherDevice(gpu, static_cast<uint8_t>(Pick(3)), 0x70, static_cast<uint8_t>(Pick(256)));
         if (!pair && OneIn(4))
@@ -50,13 +54,12 @@ void HostileHost::BuildGpus()
         chip.regs[0x1C] = static_cast<uint8_t>(Pick(256));
         for (int r = 0x15; r <= 0x18; ++r)
             chip.regs[r] = static_cast<uint8_t>(Pick(256));
-        if (gpu == 2 && !OneIn(3)) {
-            // GPU 2 in step with GPU 1, or one code off, or a VID register apart.
-            const sim::Device& first = *model.Vt1165Of(1);
-            if (OneIn(2))
-                chip.regs[0x1C] = first.regs[0x1C];
+        if (first && !OneIn(4)) {
+            // GPU 2 in step with GPU 1, or a code off, or using another register.
+            if (!OneIn(4))
+                chip.regs[0x1C] = first->regs[0x1C];
             for (int r = 0x15; r <= 0x18; ++r)
-                chip.regs[r] = static_cast<uint8_t>(first.regs[r] + Pick(3) - 1);
+                chip.regs[r] = static_cast<uint8_t>(first->regs[r] + Pick(3) - 1);
         }
     }
     model.faults.failProbability = Pick(4) * 0.08;

@@ -54,6 +54,17 @@ std::string FirstLine(const std::string& text)
 
 SafetyOracle::SafetyOracle(PluginHarness& harness) : h_(harness) {}
 
+bool SafetyOracle::IsBoxRule(const std::string& rule)
+{
+    static const char* const kBoxRules[] = {"window outside SetupSource", "second window while one is up",
+                                            "window text prints the no-value marker", "window text names device 00",
+                                            "detection box inside another", "detection box twice in one load"};
+    for (const char* box : kBoxRules)
+        if (rule == box)
+            return true;
+    return false;
+}
+
 bool SafetyOracle::OldHostMode() const
 {
     return versionChecked_ && h_.model.hostVersion < kFirstMultiGpuHost;

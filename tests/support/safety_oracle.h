@@ -51,6 +51,9 @@ public:
     const std::vector<std::string>& Violations() const { return violations_; }
     // How often each rule was broken, by the rule's short name.
     const std::map<std::string, int>& BrokenRules() const { return rules_; }
+    // Rules about the boxes (nesting, repetition, window text) rather than
+    // about the writes.
+    static bool IsBoxRule(const std::string& rule);
     // The calls, boxes, answers and writes so far, one per line, for a
     // failure message.
     std::string History() const;

@@ -202,15 +202,21 @@ TEST(VoltageSafetySessions, RandomHostileSessionsOnlyEverMakeSafeWrites)
                 kept = example;
         }
     }
-    std::string summary;
-    for (const auto& rule : broken)
-        summary += "  " + std::to_string(rule.second) + " x " + rule.first + "\n";
-    for (const auto& example : shortestExample)
-        summary += "\n=== shortest session breaking: " + example.first + "\n" + example.second;
-    EXPECT_EQ(failing, 0) << failing << " of " << kSessions << " sessions broke the rules:\n" << summary;
+    // Write safety first; what the person at the card sees apart.
+    std::string writes, boxes;
+    for (const auto& rule : broken) {
+        std::string line = "  " + std::to_string(rule.second) + " x " + rule.first + "\n" +
+                           "=== shortest session breaking it: " + shortestExample[rule.first] + "\n";
+        (test::SafetyOracle::IsBoxRule(rule.first) ? boxes : writes) += line;
+    }
+    EXPECT_TRUE(writes.empty()) << failing << " of " << kSessions << " sessions broke the rules; writes:\n" << writes;
+    EXPECT_TRUE(boxes.empty()) << failing << " of " << kSessions << " sessions broke the rules; boxes:\n" << boxes;
     // The sessions must reach what they are for.
-    EXPECT_GT(presses, 2000);
-    EXPECT_GT(vidWrites, 500);
+    RecordProperty("presses", presses);
+    RecordProperty("vidWrites", vidWrites);
+    RecordProperty("mirrorWrites", mirrorWrites);
+    EXPECT_GT(presses, 1500);
+    EXPECT_GT(vidWrites, 800);
     EXPECT_GT(mirrorWrites, 20);
 }
 
