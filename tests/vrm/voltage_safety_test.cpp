@@ -170,6 +170,23 @@ TEST_F(VoltageSafetyTest, TheChipLostWhileTheWindowIsUp)
     EXPECT_EQ(oracle.VidWrites(), 0);
 }
 
+// The host describes a GPU without a chip while the multi-GPU prompt is up:
+// no second box opens inside the prompt, and each box shows at most once.
+TEST_F(VoltageSafetyTest, TheDetectionBoxesNeverNest)
+{
+    h.model.hostVersion = 0x02160000u;
+    AddGpu(1, 0, 0x20, 0x40);
+    h.model.AddGpu(1);  // GPU 1: no chip
+    oracle.SetupSource(2, nullptr);
+    Script({kBothGpus, 1, 1}, [&](int pass) {
+        if (pass == 0)
+            Describe(1);
+    });
+    Describe(0);
+    Describe(1);
+    EXPECT_TRUE(oracle.Check()) << Report(oracle);
+}
+
 // Whatever the host does between and inside the boxes, every write is one
 // the person at the card asked for, at the chip, one code at most.
 TEST(VoltageSafetySessions, RandomHostileSessionsOnlyEverMakeSafeWrites)
