@@ -234,9 +234,11 @@ TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
 {
     bool both = GetParam();
     model.hostVersion = 0x02160000u;
+    // GPUs 1 and 2 are two cards of the same type: their chips sit on the
+    // same bus, which the mirrored write to GPU 2 requires.
     for (uint32_t gpu = 0; gpu < 3; ++gpu) {
         model.AddGpu(3);
-        model.AddVt1165(gpu, static_cast<uint8_t>(gpu));  // chips on buses 0, 1 and 2
+        model.AddVt1165(gpu, static_cast<uint8_t>(gpu == 0 ? 0 : 1));
     }
     sim::SetHostModel(&model);
     const std::string first = "Apply settings to first GPU only";
@@ -272,7 +274,7 @@ TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
                 writes.emplace_back(a.gpu, a.bus);
         std::vector<std::pair<uint32_t, int>> expected = {{1, 1}, {1, 1}};
         if (both)
-            expected = {{1, 1}, {2, 1}, {1, 1}, {2, 1}};  // GPU 2 at GPU 1's bus
+            expected = {{1, 1}, {2, 1}, {1, 1}, {2, 1}};  // GPU 2 at its own, the same, bus
         EXPECT_EQ(writes, expected);
     }
     std::string log = folder.ReadFile(folder.LogPath());
