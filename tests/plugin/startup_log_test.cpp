@@ -1,6 +1,7 @@
 // Start-up, configuration switches and the log's line format.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,15 @@ TEST(VoltageLimitTest, HighestCodeWithinTheLimit)
     EXPECT_EQ(HighestCodeWithin(0.45f), 0);
     EXPECT_EQ(HighestCodeWithin(0.44f), -1);       // no code at all
     EXPECT_EQ(HighestCodeWithin(9.0f), 0x7F);
+    // Every code's exact voltage, written as a person would, allows that
+    // code and no more (the float of 1.3625 lies just below the decimal).
+    for (int code = 0; code <= 0x7F; ++code) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.4f", 0.45 + 0.0125 * code);
+        float volts = 0.0f;
+        ASSERT_TRUE(ParseVoltageLimit(text, &volts)) << text;
+        EXPECT_EQ(HighestCodeWithin(volts), code) << text;
+    }
 }
 
 TEST_F(StartupTest, VoltageLimitFromTheConfigurationIsLoggedOrRefused)
@@ -169,6 +179,15 @@ TEST_F(StartupTest, VoltageLimitFromTheConfigurationIsLoggedOrRefused)
     ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
     EXPECT_EQ(g_state.g_bVoltageLimit, 0);
     EXPECT_EQ(again.LogMessages().back(), "VoltageLimit=1,45 is not a voltage such as 1.4500: no limit is set");
+
+    // An empty value is a mistake to report too, not an absent setting.
+    test::PluginHarness empty;
+    empty.logBytes.clear();
+    g_state.g_logFile = kLogClosed;
+    empty.config["VT1165/VoltageLimit"] = "";
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
+    EXPECT_EQ(empty.LogMessages().back(), "VoltageLimit= is not a voltage such as 1.4500: no limit is set");
 }
 
 }  // namespace
