@@ -6,98 +6,23 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "plugin/source_descriptor.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
+#include "tests/plugin/wine_host_window.h"
+#include "tests/plugin/wine_plugin_calls.h"
 #include "tests/wine/box_clicker.h"
 #include "tests/wine/plugin_folder.h"
 
 namespace {
 
-typedef int32_t (*PFN_GetSourceDesc)(uint32_t, SourceDescriptor*);
-typedef float (*PFN_GetSourceData)(uint32_t);
-typedef int32_t (*PFN_SetupSource)(uint32_t, HWND);
-
-// The host's main window; its timer reads a source while a box of the
-// plug-in runs its modal loop on this thread.
-struct HostWindow {
-    static PFN_GetSourceData s_read;
-    static uint32_t s_index;
-    static std::vector<float> s_readings;
-    static std::atomic<int> s_readingCount;  // seen by the thread that presses
-    static std::function<void()> s_onTimer;
-
-    HostWindow()
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VtTestHost";
-        RegisterClassA(&wc);
-        window = CreateWindowA("VtTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
-                               nullptr, wc.hInstance, nullptr);
-        s_readings.clear();
-        s_readingCount = 0;
-    }
-    ~HostWindow()
-    {
-        KillTimer(window, 1);
-        DestroyWindow(window);
-        s_read = nullptr;
-        s_onTimer = nullptr;
-    }
-    void Every(UINT ms, std::function<void()> work)
-    {
-        s_onTimer = std::move(work);
-        SetTimer(window, 1, ms, nullptr);
-    }
-    void ReadEvery(UINT ms, PFN_GetSourceData read, uint32_t index)
-    {
-        s_read = read;
-        s_index = index;
-        SetTimer(window, 1, ms, nullptr);
-    }
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_TIMER && s_read) {
-            s_readings.push_back(s_read(s_index));
-            ++s_readingCount;
-            return 0;
-        }
-        if (message == WM_TIMER && s_onTimer) {
-            s_onTimer();
-            return 0;
-        }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    HWND window = nullptr;
-};
-PFN_GetSourceData HostWindow::s_read = nullptr;
-uint32_t HostWindow::s_index = 0;
-std::vector<float> HostWindow::s_readings;
-std::atomic<int> HostWindow::s_readingCount{0};
-std::function<void()> HostWindow::s_onTimer;
-
-int32_t Describe(const test::LoadedPlugin& plugin, uint32_t index)
-{
-    SourceDescriptor desc = {};
-    desc.dwDescVersion = 0x00010003;
-    return plugin.Export<PFN_GetSourceDesc>("GetSourceDesc")(index, &desc);
-}
-
-int CountLines(const std::string& log, const std::string& message)
-{
-    int count = 0;
-    for (std::size_t at = log.find(" " + message + "\r"); at != std::string::npos;
-         at = log.find(" " + message + "\r", at + 1))
-        ++count;
-    return count;
-}
+using test::CountLines;
+using test::Describe;
+using test::PFN_GetSourceData;
+using test::PFN_SetupSource;
 
 class WineBoxes : public ::testing::Test {
 protected:
@@ -117,8 +42,14 @@ TEST_F(WineBoxes, VoltageWindowStepsTheChipAndServesReadingsMeanwhile)
         test::LoadedPlugin plugin(folder.DllPath());
         ASSERT_TRUE(plugin.Loaded());
         ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
-        HostWindow host;
-        host.ReadEvery(50, plugin.Export<PFN_GetSourceData>("GetSourceData"), 0x00000000u);
+        auto getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
+        std::vector<float> readings;
+        std::atomic<int> readingCount{0};  // seen by the thread that presses
+        test::HostWindow host;
+        host.Every(50, [&] {
+            readings.push_back(getSourceData(0x00000000u));
+            ++readingCount;
+        });
         auto setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
 
         std::vector<test::SeenBox> seen;
@@ -126,7 +57,7 @@ TEST_F(WineBoxes, VoltageWindowStepsTheChipAndServesReadingsMeanwhile)
         // shown so far (the person's thread fills seen before it waits).
         int32_t result = test::PressThrough(
             {"UP", "UP", "DOWN", "EXIT"}, [&] { return setupSource(0x00000000u, host.window); }, &seen,
-            [&] { return HostWindow::s_readingCount.load() >= static_cast<int>(seen.size()); });
+            [&] { return readingCount.load() >= static_cast<int>(seen.size()); });
         EXPECT_EQ(result, 1);
         ASSERT_EQ(seen.size(), 4u);
         EXPECT_EQ(seen[0].title, "VRM Voltage Control");
@@ -147,8 +78,8 @@ TEST_F(WineBoxes, VoltageWindowStepsTheChipAndServesReadingsMeanwhile)
 
         // The host's timer read the voltage between the presses, and got the
         // chip's voltage of the moment.
-        ASSERT_FALSE(HostWindow::s_readings.empty());
-        for (float volts : HostWindow::s_readings)
+        ASSERT_FALSE(readings.empty());
+        for (float volts : readings)
             EXPECT_TRUE(volts >= 1.349f && volts <= 1.376f) << volts;
     }
     std::string log = folder.ReadFile(folder.LogPath());
@@ -188,7 +119,7 @@ TEST_F(WineBoxes, DetectionFailureWarnsOnceWithItsText)
 
 // The host keeps asking for descriptions and readings, of the window's GPU
 // and of another, from a timer of its window while the voltage window is up:
-// every call is served and the window goes on working.
+// every call is served, exactly once per tick, and the window goes on working.
 TEST_F(WineBoxes, HostCallsFromInsideTheWindowsMessageLoopAreServed)
 {
     for (uint32_t gpu = 0; gpu < 2; ++gpu) {
@@ -196,36 +127,50 @@ TEST_F(WineBoxes, HostCallsFromInsideTheWindowsMessageLoopAreServed)
         model.AddVt1165(gpu, 1);
     }
     sim::SetHostModel(&model);
-    test::LoadedPlugin plugin(folder.DllPath());
-    ASSERT_TRUE(plugin.Loaded());
-    ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
-    ASSERT_EQ(Describe(plugin, 0x00010000u), 1);
-    auto getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
-
+    folder.WriteFile(folder.CfgPath(), "[VT1165]\r\nLogging=TRUE\r\n");  // a log line for every reading
     int described = 0;
-    std::atomic<int> timerRuns{0};
+    int timerRuns = 0;
+    std::atomic<int> finishedRuns{0};  // seen by the thread that presses
     std::vector<float> readings;
-    HostWindow host;
-    host.Every(40, [&] {
-        described += Describe(plugin, 0x00000000u);   // the window's own GPU: reset and detected again
-        described += Describe(plugin, 0x00010003u);
-        readings.push_back(getSourceData(0x00000000u));
-        readings.push_back(getSourceData(0x00010002u));
-        ++timerRuns;
-    });
-    std::vector<test::SeenBox> seen;
-    int32_t result = test::PressThrough(
-        {"UP", "UP", "EXIT"},
-        [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); }, &seen,
-        [&] { return timerRuns.load() >= static_cast<int>(seen.size()); });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(seen.size(), 3u);
-    EXPECT_GT(described, 0);
-    EXPECT_EQ(described % 2, 0) << "every description was given";
+    {
+        test::LoadedPlugin plugin(folder.DllPath());
+        ASSERT_TRUE(plugin.Loaded());
+        ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
+        ASSERT_EQ(Describe(plugin, 0x00010000u), 1);
+        auto getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
+
+        test::HostWindow host;
+        host.Every(40, [&] {
+            ++timerRuns;
+            described += Describe(plugin, 0x00000000u);  // the window's own GPU: reset and detected again
+            described += Describe(plugin, 0x00010003u);
+            readings.push_back(getSourceData(0x00000000u));
+            readings.push_back(getSourceData(0x00010002u));
+            ++finishedRuns;
+        });
+        std::vector<test::SeenBox> seen;
+        int32_t result = test::PressThrough(
+            {"UP", "UP", "EXIT"},
+            [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); }, &seen,
+            [&] { return finishedRuns.load() >= static_cast<int>(seen.size()); });
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(seen.size(), 3u);
+        EXPECT_EQ(model.Vt1165Of(0)->regs[0x17], 0x3E);  // two codes up from 0x3C
+        EXPECT_EQ(model.Vt1165Of(1)->regs[0x17], 0x3C);
+    }
+    // Every tick ran to its end, each box waited for one, and every call of
+    // every tick was answered and logged once: none lost, none repeated.
+    EXPECT_EQ(finishedRuns.load(), timerRuns);
+    EXPECT_GE(timerRuns, 3);
+    EXPECT_EQ(described, 2 * timerRuns) << "every description was given";
+    EXPECT_EQ(readings.size(), 2u * static_cast<unsigned>(timerRuns));
     for (float value : readings)
         EXPECT_LT(value, 100.0f) << "a reading, not the no-value marker";
-    EXPECT_EQ(model.Vt1165Of(0)->regs[0x17], 0x3E);  // two codes up from 0x3C
-    EXPECT_EQ(model.Vt1165Of(1)->regs[0x17], 0x3C);
+    std::string log = folder.ReadFile(folder.LogPath());
+    EXPECT_EQ(CountLines(log, "GetSourceDesc: dwIndex=0x00000000 dwGpu=0 dwSource=0"), timerRuns + 1);
+    EXPECT_EQ(CountLines(log, "GetSourceDesc: dwIndex=0x00010003 dwGpu=1 dwSource=3"), timerRuns);
+    EXPECT_EQ(CountLines(log, "GetSourceData: dwIndex=0x00000000 dwGpu=0 dwSource=0"), timerRuns);
+    EXPECT_EQ(CountLines(log, "GetSourceData: dwIndex=0x00010002 dwGpu=1 dwSource=2"), timerRuns);
 }
 
 class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<bool> {};
@@ -261,7 +206,7 @@ TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
         EXPECT_EQ(seen[0].message.substr(0, 24), "Orvane V2.22 detected.\n\n");
         EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{first, second}));
 
-        HostWindow host;
+        test::HostWindow host;
         model.ClearTrace();
         seen.clear();
         EXPECT_EQ(test::PressThrough({"UP", "EXIT"}, [&] { return setupSource(0x00020000u, host.window); }, &seen), 1);
