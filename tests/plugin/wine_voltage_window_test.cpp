@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <regex>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
+#include "tests/plugin/wine_box_watch.h"
 #include "tests/plugin/wine_host_window.h"
 #include "tests/plugin/wine_plugin_calls.h"
 #include "tests/wine/box_clicker.h"
@@ -171,6 +173,55 @@ TEST_F(WineBoxes, HostCallsFromInsideTheWindowsMessageLoopAreServed)
     EXPECT_EQ(CountLines(log, "GetSourceDesc: dwIndex=0x00010003 dwGpu=1 dwSource=3"), timerRuns);
     EXPECT_EQ(CountLines(log, "GetSourceData: dwIndex=0x00000000 dwGpu=0 dwSource=0"), timerRuns);
     EXPECT_EQ(CountLines(log, "GetSourceData: dwIndex=0x00010002 dwGpu=1 dwSource=2"), timerRuns);
+}
+
+// A second setup request while the window is up, from the host's timer inside
+// the window's loop, for the same GPU and for another: it opens no window
+// inside the first and touches no bus; the first window goes on working.
+TEST_F(WineBoxes, SetupSourceFromInsideTheWindowOpensNothing)
+{
+    for (uint32_t gpu = 0; gpu < 2; ++gpu) {
+        model.AddGpu(2);
+        model.AddVt1165(gpu, 1);
+    }
+    sim::SetHostModel(&model);
+    test::LoadedPlugin plugin(folder.DllPath());
+    ASSERT_TRUE(plugin.Loaded());
+    ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
+    ASSERT_EQ(Describe(plugin, 0x00010000u), 1);
+    auto setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
+
+    test::HostWindow host;
+    bool asked = false;
+    std::atomic<bool> answered{false};  // seen by the thread that presses
+    std::vector<int32_t> nestedResults;
+    std::size_t nestedAccesses = 0;
+    host.Every(20, [&] {
+        if (asked)
+            return;
+        asked = true;
+        std::size_t before = model.trace.size();
+        nestedResults.push_back(setupSource(0x00000000u, host.window));
+        nestedResults.push_back(setupSource(0x00010000u, host.window));
+        nestedAccesses = model.trace.size() - before;
+        answered = true;
+    });
+    // The person presses once the nested requests were answered, or as soon
+    // as a second window shows that one was opened; spare EXITs end those.
+    std::vector<test::SeenBox> seen;
+    std::size_t mostWindows = 0;
+    int32_t result = test::PressThrough(
+        {"UP", "EXIT", "EXIT", "EXIT", "EXIT"}, [&] { return setupSource(0x00000000u, host.window); }, &seen, [&] {
+            mostWindows = std::max(mostWindows, test::DialogsCaptioned("VRM Voltage Control").size());
+            return answered.load() || mostWindows > 1;
+        });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(mostWindows, 1u) << "a window opened inside the window";
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(nestedResults, (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(nestedAccesses, 0u) << "a refused setup request touched the bus";
+    EXPECT_EQ(model.Vt1165Of(0)->regs[0x17], 0x3D);  // the first window's UP
+    EXPECT_EQ(model.Vt1165Of(1)->regs[0x17], 0x3C);
 }
 
 class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<bool> {};
