@@ -9,6 +9,7 @@
 #include <atomic>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "sim/host_exports.h"
@@ -224,18 +225,29 @@ TEST_F(WineBoxes, SetupSourceFromInsideTheWindowOpensNothing)
     EXPECT_EQ(model.Vt1165Of(1)->regs[0x17], 0x3C);
 }
 
-class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<bool> {};
+// An old host's second card: the prompt's answer, where GPU 2's chip sits and
+// what it holds decide whether a press is repeated on GPU 2.
+struct MirrorCase {
+    const char* name;
+    bool both;               // the answer "Apply settings to both GPUs"
+    uint8_t secondBus;       // bus of GPU 2's chip (GPU 1's is bus 1)
+    uint8_t secondVid;       // GPU 2's VID register 0x17 (GPU 1's holds 0x49)
+    bool mirrored;
+    const char* skipped;     // the window's and the log's line, or ""
+};
 
-TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
+class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<MirrorCase> {};
+
+TEST_P(WineMultiGpuPrompt, GpuTwoIsWrittenOnlyWhenAskedAndInStep)
 {
-    bool both = GetParam();
+    const MirrorCase& c = GetParam();
     model.hostVersion = 0x02160000u;
-    // GPUs 1 and 2 are two cards of the same type: their chips sit on the
-    // same bus, which the mirrored write to GPU 2 requires.
+    const uint8_t buses[3] = {0, 1, c.secondBus};
     for (uint32_t gpu = 0; gpu < 3; ++gpu) {
         model.AddGpu(3);
-        model.AddVt1165(gpu, static_cast<uint8_t>(gpu == 0 ? 0 : 1));
+        model.AddVt1165(gpu, buses[gpu]).regs[0x17] = 0x49;
     }
+    model.Vt1165Of(2)->regs[0x17] = c.secondVid;
     sim::SetHostModel(&model);
     const std::string first = "Apply settings to first GPU only";
     const std::string second = "Apply settings to both GPUs";
@@ -246,7 +258,7 @@ TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
         EXPECT_EQ(setupSource(0x00000002u, nullptr), 0);  // any setup call makes the prompt due
 
         std::vector<test::SeenBox> seen;
-        test::PressThrough({both ? second : first}, [&] {
+        test::PressThrough({c.both ? second : first}, [&] {
             int32_t r = 0;
             for (uint32_t gpu = 0; gpu < 3; ++gpu)
                 r += Describe(plugin, gpu << 16);
@@ -263,23 +275,44 @@ TEST_P(WineMultiGpuPrompt, TheAnswerDecidesWhetherGpuTwoIsWrittenToo)
         EXPECT_EQ(test::PressThrough({"UP", "EXIT"}, [&] { return setupSource(0x00020000u, host.window); }, &seen), 1);
         ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen[0].message.substr(0, 6), "GPU=0 ") << "GPU 2 is set up through GPU 1";
+        if (*c.skipped) {
+            EXPECT_NE(seen[1].message.find(c.skipped), std::string::npos) << seen[1].message;
+        } else {
+            EXPECT_EQ(seen[1].message.find("Mirror"), std::string::npos) << seen[1].message;
+        }
 
-        std::vector<std::pair<uint32_t, int>> writes;  // gpu, bus
+        // UP, then EXIT's write-back of the value UP wrote; GPU 2's copies go
+        // to its own chip, the same address as GPU 1's.
+        std::vector<std::tuple<uint32_t, int, int, int, int>> writes;  // gpu, bus, device, register, value
         for (const sim::BusAccess& a : model.trace)
             if (a.write)
-                writes.emplace_back(a.gpu, a.bus);
-        std::vector<std::pair<uint32_t, int>> expected = {{1, 1}, {1, 1}};
-        if (both)
-            expected = {{1, 1}, {2, 1}, {1, 1}, {2, 1}};  // GPU 2 at its own, the same, bus
+                writes.emplace_back(a.gpu, a.bus, a.dev, a.reg, a.value);
+        std::vector<std::tuple<uint32_t, int, int, int, int>> expected = {{1, 1, 0x70, 0x17, 0x4A},
+                                                                         {1, 1, 0x70, 0x17, 0x4A}};
+        if (c.mirrored)
+            expected = {{1, 1, 0x70, 0x17, 0x4A}, {2, 1, 0x70, 0x17, 0x4A}, {1, 1, 0x70, 0x17, 0x4A},
+                        {2, 1, 0x70, 0x17, 0x4A}};
         EXPECT_EQ(writes, expected);
+        EXPECT_EQ(model.Vt1165Of(2)->regs[0x17], c.mirrored ? 0x4A : c.secondVid);
     }
     std::string log = folder.ReadFile(folder.LogPath());
-    EXPECT_EQ(CountLines(log, both ? "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"
-                                   : "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to first GPU only!"),
+    EXPECT_EQ(CountLines(log, c.both ? "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"
+                                     : "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to first GPU only!"),
               1);
-    EXPECT_EQ(CountLines(log, "SetupSource: Using the same settings on GPU 1 and GPU 2"), both ? 1 : 0);
+    EXPECT_EQ(CountLines(log, "SetupSource: Using the same settings on GPU 1 and GPU 2"), c.both ? 1 : 0);
+    if (*c.skipped) {
+        EXPECT_EQ(CountLines(log, std::string("SetupSource: ") + c.skipped), 2) << "once for UP, once for EXIT";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, WineMultiGpuPrompt, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(
+    Answers, WineMultiGpuPrompt,
+    ::testing::Values(MirrorCase{"FirstOnly", false, 1, 0x49, false, ""},
+                      MirrorCase{"BothInStep", true, 1, 0x49, true, ""},
+                      MirrorCase{"BothButGpuTwoOnAnotherBus", true, 2, 0x49, false,
+                                 "Mirror to GPU 2 skipped: its VT1165 is on bus 2 at 0x70."},
+                      MirrorCase{"BothButGpuTwoFarApart", true, 1, 0x30, false,
+                                 "Mirror to GPU 2 skipped: it holds VID 0x30."}),
+    [](const ::testing::TestParamInfo<MirrorCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
