@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -235,6 +236,11 @@ struct MirrorCase {
     bool mirrored;
     const char* skipped;     // the window's and the log's line, or ""
 };
+
+void PrintTo(const MirrorCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class WineMultiGpuPrompt : public WineBoxes, public ::testing::WithParamInterface<MirrorCase> {};
 
