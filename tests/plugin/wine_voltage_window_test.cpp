@@ -226,6 +226,57 @@ TEST_F(WineBoxes, SetupSourceFromInsideTheWindowOpensNothing)
     EXPECT_EQ(model.Vt1165Of(1)->regs[0x17], 0x3C);
 }
 
+// The host describes the window's GPU again from inside the window and the
+// chip does not answer that once: the window says so instead of showing the
+// no-value marker or a device 00 parameter line, and no press writes.
+TEST_F(WineBoxes, ChipLostWhileTheWindowIsUpIsShownAndNothingIsWritten)
+{
+    model.AddGpu(2);
+    sim::Device& chip = model.AddVt1165(0, 1);
+    chip.regs[0x1C] = 0x30;  // VID register 0x18
+    chip.regs[0x18] = 0x48;
+    model.AddGpu(2);  // GPU 1 without a chip: its warning comes first, once per load
+    sim::SetHostModel(&model);
+    test::LoadedPlugin plugin(folder.DllPath());
+    ASSERT_TRUE(plugin.Loaded());
+    std::vector<test::SeenBox> seen;
+    ASSERT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, 0x00010000u); }, &seen), 0);
+    ASSERT_EQ(seen.size(), 1u);
+    ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
+
+    test::HostWindow host;
+    std::atomic<bool> lost{false};  // seen by the thread that presses
+    int32_t lostDescription = -1;
+    host.Every(20, [&] {
+        if (lost)
+            return;
+        model.faults.failingBuses.insert({0, 1});
+        lostDescription = Describe(plugin, 0x00000000u);
+        model.faults.failingBuses.clear();
+        lost = true;
+    });
+    model.ClearTrace();
+    seen.clear();
+    int32_t result = test::PressThrough(
+        {"UP", "DOWN", "EXIT"}, [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); },
+        &seen, [&] { return lost.load(); });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(lostDescription, 0);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_NE(seen[0].message.find("VID=0x48 Voltage=1.3500"), std::string::npos) << seen[0].message;
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        const std::string& text = seen[i].message;
+        EXPECT_NE(text.find("the VT1165 is not answering"), std::string::npos) << text;
+        EXPECT_EQ(text.find("340282"), std::string::npos) << text;
+        EXPECT_EQ(text.find("/wi"), std::string::npos) << text;
+    }
+    for (const sim::BusAccess& a : model.trace) {
+        EXPECT_FALSE(a.write) << "register 0x" << std::hex << int(a.reg);
+        EXPECT_NE(a.dev, 0) << "the general call address";
+    }
+    EXPECT_EQ(chip.regs[0x18], 0x48);
+}
+
 // An old host's second card: the prompt's answer, where GPU 2's chip sits and
 // what it holds decide whether a press is repeated on GPU 2.
 struct MirrorCase {
