@@ -277,6 +277,59 @@ TEST_F(WineBoxes, ChipLostWhileTheWindowIsUpIsShownAndNothingIsWritten)
     EXPECT_EQ(chip.regs[0x18], 0x48);
 }
 
+// The chip changes under the window (a power state switch, another tool):
+// each press steps from what the chip holds at the press, in the register
+// 0x1C names then, and EXIT writes nothing once the chip no longer holds the
+// value shown.
+TEST_F(WineBoxes, PressesStepFromTheChipNotFromTheWindow)
+{
+    model.AddGpu(2);
+    sim::Device& chip = model.AddVt1165(0, 1);
+    chip.regs[0x1C] = 0x30;  // VID register 0x18
+    chip.regs[0x18] = 0x48;
+    chip.regs[0x17] = 0x3C;
+    sim::SetHostModel(&model);
+    test::LoadedPlugin plugin(folder.DllPath());
+    ASSERT_TRUE(plugin.Loaded());
+    ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
+
+    // While box n is up, the host's timer makes the n-th outside change.
+    std::atomic<int> wanted{0};
+    std::atomic<int> made{0};
+    test::HostWindow host;
+    host.Every(20, [&] {
+        if (made >= wanted)
+            return;
+        switch (made.load()) {
+        case 0: chip.regs[0x18] = 0x45; break;  // three codes down
+        case 1: chip.regs[0x1C] = 0x20; break;  // now VID register 0x17
+        case 2: chip.regs[0x17] = 0x40; break;  // four codes up
+        }
+        ++made;
+    });
+    model.ClearTrace();
+    std::vector<test::SeenBox> seen;
+    int32_t result = test::PressThrough(
+        {"UP", "DOWN", "EXIT"}, [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); },
+        &seen, [&] {
+            wanted = static_cast<int>(seen.size());
+            return made.load() >= wanted.load();
+        });
+    EXPECT_EQ(result, 1);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_NE(seen[0].message.find("/wi1,70,18,48"), std::string::npos) << seen[0].message;
+    EXPECT_NE(seen[1].message.find("/wi1,70,18,46"), std::string::npos) << seen[1].message;
+    EXPECT_NE(seen[2].message.find("/wi1,70,17,3b"), std::string::npos) << seen[2].message;
+
+    std::vector<std::pair<int, int>> writes;  // register, value
+    for (const sim::BusAccess& a : model.trace)
+        if (a.write)
+            writes.emplace_back(a.reg, a.value);
+    EXPECT_EQ(writes, (std::vector<std::pair<int, int>>{{0x18, 0x46}, {0x17, 0x3B}}));
+    EXPECT_EQ(chip.regs[0x18], 0x46);
+    EXPECT_EQ(chip.regs[0x17], 0x40);
+}
+
 // An old host's second card: the prompt's answer, where GPU 2's chip sits and
 // what it holds decide whether a press is repeated on GPU 2.
 struct MirrorCase {
