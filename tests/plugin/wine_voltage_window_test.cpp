@@ -1,6 +1,8 @@
 // End to end through the DLL with real dialogs: the voltage control window
-// stepping the simulated chip, the detection-failure warning, and the
-// multi-GPU prompt of an old host with each of its answers.
+// stepping the simulated chip, also while the host calls in from inside it
+// and while the chip changes or stops answering under it, the
+// detection-failure warning, and the multi-GPU prompt of an old host with
+// each of its answers and the mirrored writes to GPU 2.
 #include <gtest/gtest.h>
 
 #include <windows.h>
