@@ -7,6 +7,7 @@
 #include "plugin/plugin_state.h"
 #include "plugin/source_catalogue.h"
 #include "sim/host_exports.h"
+#include "tests/support/gpu_lock_fake.h"
 
 namespace bench {
 
@@ -38,6 +39,7 @@ void InstallPlugin(sim::Vt1165Model* model, bool verboseLog)
     g_platform.writeLog = &WriteLog;
     g_platform.getLocalTime = &GetTime;
     g_platform.hostModulePresent = &HostPresent;
+    test::InstallGpuLockFake(g_platform);
     g_platform.findHostExport = &FindExport;
     g_platform.showPromptBox = &AnswerPrompt;
     g_state.g_logFile = 3;

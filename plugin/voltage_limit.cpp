@@ -1,5 +1,6 @@
 #include "plugin/voltage_limit.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "plugin/log.h"
@@ -12,8 +13,9 @@ constexpr unsigned kLimitTextCapacity = 32;
 constexpr int kMaxFractionDigits = 4;
 constexpr int kMaxWholeDigits = 1;
 constexpr double kSmallestLimit = 0.01;
-constexpr double kVidBaseVolts = 0.45;     // code 0 of a VID register
-constexpr double kVidStepVolts = 0.0125;   // one code
+constexpr double kTenThousandthsPerVolt = 10000.0;
+constexpr long kVidBaseTenThousandths = 4500;   // code 0 of a VID register: 0.45 V
+constexpr long kVidStepTenThousandths = 125;    // one code: 12.5 mV
 constexpr int kHighestVidCode = 0x7F;
 
 }  // namespace
@@ -58,13 +60,14 @@ bool ParseVoltageLimit(const char* text, float* volts)
 
 int HighestCodeWithin(float limitVolts)
 {
-    // A small tolerance keeps a limit written as a code's exact voltage
-    // (1.4500 for code 0x50) from losing that code to rounding.
-    double codes = (static_cast<double>(limitVolts) - kVidBaseVolts) / kVidStepVolts + 1e-6;
-    if (codes < 0.0)
+    // Counted in ten-thousandths of a volt, the limit's own resolution: a
+    // limit written as a code's exact voltage (1.3625 for code 0x49) must
+    // allow that code, though its float may lie just below the decimal.
+    long limit = std::lround(static_cast<double>(limitVolts) * kTenThousandthsPerVolt);
+    if (limit < kVidBaseTenThousandths)
         return -1;
-    int code = static_cast<int>(codes);
-    return code > kHighestVidCode ? kHighestVidCode : code;
+    long code = (limit - kVidBaseTenThousandths) / kVidStepTenThousandths;
+    return code > kHighestVidCode ? kHighestVidCode : static_cast<int>(code);
 }
 
 void LoadVoltageLimit()
@@ -73,11 +76,13 @@ void LoadVoltageLimit()
     g_state.g_voltageLimit = 0.0f;
     if (!g_platform.readProfileString)
         return;
+    // The reader answers an absent key and an empty value alike; a default
+    // that no one writes tells them apart, so "VoltageLimit=" is reported.
+    static const char kAbsent[] = "<absent>";
     char text[kLimitTextCapacity] = {};
-    unsigned copied = g_platform.readProfileString("VT1165", "VoltageLimit", "", text, kLimitTextCapacity,
-                                                   g_state.g_cfgPath);
+    g_platform.readProfileString("VT1165", "VoltageLimit", kAbsent, text, kLimitTextCapacity, g_state.g_cfgPath);
     text[kLimitTextCapacity - 1] = '\0';
-    if (copied == 0)
+    if (std::strcmp(text, kAbsent) == 0)
         return;
 
     float volts = 0.0f;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "vrm/voltage_control.h"
+
 struct PluginBox {
     const char* file;      // screenshot name
     const char* caption;
@@ -15,7 +17,7 @@ struct PluginBox {
 
 inline constexpr PluginBox kPluginBoxes[] = {
     {"vrm_voltage_control.png", "VRM Voltage Control",
-     "GPU=0 VID=0x3C Voltage=1.2000\n\nParameters: /sd0 /wi2,70,17,3c\n\nOVP/OCP=0", 0x30, 0xC0C0C0,
+     "GPU=0 VID=0x3C Voltage=1.2000\n\nParameters: /sd0 /wi2,70,17,3c\n\nOVP/OCP=0", kVoltageWindowType, 0xC0C0C0,
      "UP\nDOWN\nEXIT"},
     {"limited_multigpu_support.png", "Limited MultiGPU support",
      "Orvane V2.22 detected.\n\nThis plugin requires Orvane V2.23 or higher for MultiGPU support!\n\nMultiGPU "

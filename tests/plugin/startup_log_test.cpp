@@ -1,12 +1,14 @@
 // Start-up, configuration switches and the log's line format.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 #include "plugin/startup.h"
+#include "plugin/voltage_limit.h"
 #include "tests/support/plugin_harness.h"
 
 namespace {
@@ -125,6 +127,67 @@ TEST_F(StartupTest, OverlongModulePathRefusesTheLoad)
     std::string path = "C:\\" + std::string(300, 'd') + "\\VT1165.dll";
     EXPECT_FALSE(PluginAttach(path.c_str()));
     EXPECT_TRUE(h.logBytes.empty());
+}
+
+TEST(VoltageLimitTest, OnlyPlainDecimalVoltsAreAccepted)
+{
+    float volts = 0.0f;
+    ASSERT_TRUE(ParseVoltageLimit("1.4500", &volts));
+    EXPECT_FLOAT_EQ(volts, 1.45f);
+    ASSERT_TRUE(ParseVoltageLimit("2", &volts));
+    EXPECT_FLOAT_EQ(volts, 2.0f);
+    ASSERT_TRUE(ParseVoltageLimit(".9", &volts));
+    EXPECT_FLOAT_EQ(volts, 0.9f);
+    // A comma (another locale's decimal point), units, signs, spaces,
+    // exponents, too many digits and nothing at all are refused, not guessed.
+    for (const char* bad : {"", ".", "1,45", "1.45V", "-1.2", "+1.2", " 1.2", "1e0", "1.2.3", "1.23456", "12.5",
+                            "0", "0.0000", "abc"})
+        EXPECT_FALSE(ParseVoltageLimit(bad, &volts)) << '"' << bad << '"';
+    EXPECT_FALSE(ParseVoltageLimit(nullptr, &volts));
+}
+
+TEST(VoltageLimitTest, HighestCodeWithinTheLimit)
+{
+    EXPECT_EQ(HighestCodeWithin(1.45f), 0x50);    // exactly code 0x50's voltage
+    EXPECT_EQ(HighestCodeWithin(1.4499f), 0x4F);
+    EXPECT_EQ(HighestCodeWithin(0.45f), 0);
+    EXPECT_EQ(HighestCodeWithin(0.44f), -1);       // no code at all
+    EXPECT_EQ(HighestCodeWithin(9.0f), 0x7F);
+    // Every code's exact voltage, written as a person would, allows that
+    // code and no more (the float of 1.3625 lies just below the decimal).
+    for (int code = 0; code <= 0x7F; ++code) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.4f", 0.45 + 0.0125 * code);
+        float volts = 0.0f;
+        ASSERT_TRUE(ParseVoltageLimit(text, &volts)) << text;
+        EXPECT_EQ(HighestCodeWithin(volts), code) << text;
+    }
+}
+
+TEST_F(StartupTest, VoltageLimitFromTheConfigurationIsLoggedOrRefused)
+{
+    h.config["VT1165/VoltageLimit"] = "1.4500";
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_EQ(g_state.g_bVoltageLimit, 1);
+    EXPECT_FLOAT_EQ(g_state.g_voltageLimit, 1.45f);
+    EXPECT_EQ(h.LogMessages().back(), "VoltageLimit is 1.4500 V: UP never sets a higher voltage");
+
+    test::PluginHarness again;
+    again.logBytes.clear();
+    g_state.g_logFile = kLogClosed;
+    again.config["VT1165/VoltageLimit"] = "1,45";
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
+    EXPECT_EQ(again.LogMessages().back(), "VoltageLimit=1,45 is not a voltage such as 1.4500: no limit is set");
+
+    // An empty value is a mistake to report too, not an absent setting.
+    test::PluginHarness empty;
+    empty.logBytes.clear();
+    g_state.g_logFile = kLogClosed;
+    empty.config["VT1165/VoltageLimit"] = "";
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
+    EXPECT_EQ(empty.LogMessages().back(), "VoltageLimit= is not a voltage such as 1.4500: no limit is set");
 }
 
 }  // namespace

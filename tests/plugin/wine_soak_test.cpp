@@ -1,12 +1,15 @@
 // Soak: the real DLL polls every source of 16 GPUs for many rounds while the
-// bus fails at random. Nothing crashes, and every value the host receives is
-// a fresh reading, the last good one, or the no-value marker.
+// bus fails at random. Nothing crashes, every value the host receives is a
+// fresh reading, the last good one, or the no-value marker, and reading never
+// writes a VID register of any chip.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cmath>
 #include <map>
+#include <sstream>
+#include <string>
 
 #include "plugin/source_descriptor.h"
 #include "sim/host_exports.h"
@@ -36,10 +39,27 @@ float FreshValue(const sim::Device& chip, uint32_t source)
     }
 }
 
+bool IsVidRegister(uint8_t reg)
+{
+    return reg >= 0x15 && reg <= 0x18;
+}
+
+// Counts the VID register writes in the trace, noting the first one.
+void CountVidWrites(const sim::Vt1165Model& model, int& count, std::string& first)
+{
+    for (const sim::BusAccess& a : model.trace)
+        if (a.write && IsVidRegister(a.reg) && count++ == 0) {
+            std::ostringstream where;
+            where << "GPU " << a.gpu << " bus " << int(a.bus) << " device 0x" << std::hex << int(a.dev)
+                  << " register 0x" << int(a.reg) << " value 0x" << int(a.value);
+            first = where.str();
+        }
+}
+
 bool CarriesValue(uint32_t source, uint8_t reg)
 {
     switch (source) {
-    case 0: return reg >= 0x15 && reg <= 0x18;
+    case 0: return IsVidRegister(reg);
     case 2: return reg == 0x1E;
     case 9:
     case 10: return reg == 0x0D;
@@ -75,6 +95,9 @@ TEST_P(WineSoak, EveryValueIsFreshLastGoodOrNoValue)
                     offered.push_back(gpu << 16 | source);
             }
         ASSERT_EQ(offered.size(), kGpus * 4 + (0 + 1 + 2 + 3 + 4 + 5 + 6 + 0 + 1 + 2 + 3 + 4 + 5 + 6 + 0 + 1));
+        int vidWrites = 0;
+        std::string firstVidWrite;
+        CountVidWrites(model, vidWrites, firstVidWrite);
 
         model.faults.failProbability = GetParam();
         model.Seed(2026);
@@ -91,6 +114,7 @@ TEST_P(WineSoak, EveryValueIsFreshLastGoodOrNoValue)
                 const sim::Device& chip = *model.Vt1165Of(index >> 16);
                 model.ClearTrace();
                 float value = getSourceData(index);
+                CountVidWrites(model, vidWrites, firstVidWrite);
                 // Fresh when the register that carries the value was read;
                 // a failed cache read before it may still let it through.
                 bool allOk = false;
@@ -114,6 +138,7 @@ TEST_P(WineSoak, EveryValueIsFreshLastGoodOrNoValue)
                 }
             }
         }
+        EXPECT_EQ(vidWrites, 0) << "first: " << firstVidWrite;
         if (GetParam() == 0.0) {
             EXPECT_EQ(kept, 0);
         }
