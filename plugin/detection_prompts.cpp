@@ -23,7 +23,10 @@ int ShowBox(const char* text, const char* caption, uint32_t type, const PromptBo
 {
     if (!g_platform.showPromptBox)
         return kBoxNotShown;
-    return g_platform.showPromptBox(nullptr, text, caption, type, &params);
+    g_state.g_bDetectionBoxOpen = 1;
+    int result = g_platform.showPromptBox(nullptr, text, caption, type, &params);
+    g_state.g_bDetectionBoxOpen = 0;
+    return result;
 }
 
 }  // namespace
@@ -31,6 +34,10 @@ int ShowBox(const char* text, const char* caption, uint32_t type, const PromptBo
 void RunMultiGpuPromptStep()
 {
     if (g_state.g_bMultiGpuPromptShown == 1 || g_state.g_bSetupOpened == 0)
+        return;
+    // Not inside the detection-failure warning: the prompt stays due for the
+    // next request after it.
+    if (g_state.g_bDetectionBoxOpen)
         return;
 
     PFN_GetHostAppVersion version = g_state.g_hostServices.GetHostAppVersion;
@@ -66,6 +73,10 @@ void RunMultiGpuPromptStep()
 void RunDetectionFailureStep(uint32_t dwGpu)
 {
     if (g_state.g_bDetectFailShown == 1)
+        return;
+    // Not inside the multi-GPU prompt: this request is refused silently and
+    // the warning stays due for the next failed detection after it.
+    if (g_state.g_bDetectionBoxOpen)
         return;
 
     char text[kPromptTextCapacity];

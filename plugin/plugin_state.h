@@ -49,6 +49,9 @@ struct PluginState {
     // Set while a voltage control window is up: a second one is refused, so
     // that two windows never step the same register from stale values.
     uint8_t g_bVoltageWindowOpen = 0;
+    // Set while the multi-GPU prompt or the detection-failure warning is up:
+    // the other one is not opened inside it, and stays due.
+    uint8_t g_bDetectionBoxOpen = 0;
     // [VT1165] VoltageLimit: UP never writes a code whose voltage is above
     // it. Unset (0) means no limit.
     uint8_t g_bVoltageLimit = 0;

@@ -178,4 +178,29 @@ TEST_F(PromptsTest, ARequestWhileTheWarningIsOpenIsRefusedWithoutASecondWarning)
     EXPECT_EQ(CountLog("GetSourceDesc: GPU 0: No VT1165 Voltage Regulator detected!"), 1);
 }
 
+// Neither box opens inside the other; the one that was held back is shown
+// at the next request that needs it, once the first box has gone.
+TEST_F(PromptsTest, TheWarningAndThePromptNeverOpenInsideEachOther)
+{
+    h.model.hostVersion = 0x02160000u;
+    h.AddGpuWithChip();
+    h.model.AddGpu(1);  // GPU 1: no chip
+    SetupSource(0, nullptr);
+    int32_t nested = -1;
+    h.onPrompt = [&](const test::PromptCall& call) {
+        if (call.caption == "Limited MultiGPU support")
+            nested = Describe(1);
+        return 23;
+    };
+    EXPECT_EQ(Describe(0), 1);
+    EXPECT_EQ(nested, 0);
+    ASSERT_EQ(h.prompts.size(), 1u);
+    EXPECT_EQ(g_state.g_bDetectFailShown, 0) << "the warning is still due";
+
+    EXPECT_EQ(Describe(1), 0);
+    ASSERT_EQ(h.prompts.size(), 2u);
+    EXPECT_EQ(h.prompts[1].caption, "VT1165 Detection Failed");
+    EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 1);
+}
+
 }  // namespace

@@ -40,7 +40,9 @@ struct HarnessPlatform {
     {
         PluginHarness& h = H();
         h.prompts.push_back(PromptCall{owner, text ? text : "", caption ? caption : "", type, params});
-        const PromptCall& call = h.prompts.back();
+        // A copy: a box opened from inside onPrompt grows the list and would
+        // leave a reference into it dangling.
+        const PromptCall call = h.prompts.back();
         if (h.onPrompt)
             return h.onPrompt(call);
         if (!h.promptAnswers.empty()) {
