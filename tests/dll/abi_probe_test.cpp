@@ -49,11 +49,9 @@ constexpr uint32_t kEdiCanary = 0x5ED1C0DEu;
 // and records what came back. When the x87 stack grew by one, ST(0) is
 // popped into out->st0; any other change is cleared with fninit (keeping the
 // control word) so that this program's own x87 use stays sound.
-extern "C" void VtAbiCall(void* fn, const uint32_t* args, int count, CallRecord* out);
-asm(R"(
-    .text
-    .globl _VtAbiCall
-_VtAbiCall:
+extern "C" __attribute__((naked)) void VtAbiCall(void*, const uint32_t*, int, CallRecord*)
+{
+    asm(R"(
     pushl %ebp
     movl %esp, %ebp
     pushl %ebx
@@ -108,6 +106,7 @@ _VtAbiCall:
     popl %ebp
     ret
 )");
+}
 
 namespace {
 
