@@ -4,15 +4,16 @@
 #     A GoogleTest program of the native build; each test case is its own
 #     ctest entry.
 #   vt_add_wine_test(NAME <name> SOURCES <files...> LIBS <libs...>)
-#     A GoogleTest program of the win64 build, run as one ctest entry through
-#     wine (one wine start per program keeps the suite fast).
+#     A GoogleTest program of the Windows builds (win64 under wine64, win32
+#     under 32-bit wine), run as one ctest entry through wine (one wine start
+#     per program keeps the suite fast). Labelled "wine".
 
 if(VT_FUZZ)
   # The fuzz build has no GoogleTest programs.
 elseif(NOT WIN32)
   find_package(GTest REQUIRED)
   include(GoogleTest)
-elseif(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+else()
   # GoogleTest compiled from Debian's sources with the mingw toolchain.
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -32,10 +33,11 @@ endfunction()
 
 function(vt_add_wine_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
-  if(NOT WIN32 OR NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  if(NOT WIN32)
     return()
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  set_tests_properties(${T_NAME} PROPERTIES LABELS wine)
 endfunction()

@@ -9,6 +9,12 @@ if(WIN32)
     add_compile_options(-mincoming-stack-boundary=2)
   endif()
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  if(VT_PLUGIN_DLL_ONLY)
+    # The shipped DLL keeps its debug information in a separate file
+    # (plugin/CMakeLists.txt). Which calls it may import is checked on the
+    # linked file (scripts/check-xp-imports).
+    add_compile_options(-g)
+  endif()
   add_link_options(-static -static-libgcc -static-libstdc++)
 elseif(VT_FUZZ)
   # Everything is instrumented for coverage; only the fuzz targets get
