@@ -1,7 +1,6 @@
 #include "tests/plugin/wine_box_watch.h"
 
 #include <atomic>
-#include <thread>
 
 #include "sim/dialog_finder.h"
 
@@ -58,17 +57,6 @@ HWND FocusOf(HWND dialog)
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(5);
-    }
-    return true;
-}
-
 std::vector<HWND> DialogsCaptioned(const std::string& caption)
 {
     CaptionSearch search;
@@ -104,9 +92,7 @@ std::string DefaultButtonCaption(HWND dialog)
 int PressKeyThrough(UINT key, int presses, const std::string& finalCaption, const std::function<int()>& call,
                     std::vector<KeyedBox>* seen)
 {
-    DWORD caller = GetCurrentThreadId();
-    std::atomic<bool> returned{false};
-    std::thread person([&] {
+    return WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
         for (int pressed = 0;; ++pressed) {
             HWND dialog = nullptr;
             if (!WaitUntil([&] {
@@ -141,14 +127,7 @@ int PressKeyThrough(UINT key, int presses, const std::string& finalCaption, cons
         }
         if (!WaitUntil([&] { return returned.load(); }, 15000))
             PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    });
-    int result = call();
-    returned = true;
-    person.join();
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    return result;
+    }, call);
 }
 
 }  // namespace test

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace test {
+#include "tests/wine/box_clicker.h"
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+namespace test {
 
 // The top-level dialogs of this process with this caption, shown or not.
 std::vector<HWND> DialogsCaptioned(const std::string& caption);

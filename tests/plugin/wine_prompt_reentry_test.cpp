@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "sim/host_exports.h"
@@ -56,9 +55,7 @@ struct Watch {
 int WatchThenAnswer(const std::string& caption, const std::string& answer, TimerCalls& timer,
                     const std::function<int()>& call, Watch& watch)
 {
-    std::atomic<bool> returned{false};
-    DWORD caller = GetCurrentThreadId();
-    std::thread person([&] {
+    return test::WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
         if (test::WaitUntil([&] { return !test::DialogsCaptioned(caption).empty() || returned.load(); }, 15000) &&
             !returned.load()) {
             watch.ticksBeforeBox = timer.begun.load();
@@ -85,14 +82,7 @@ int WatchThenAnswer(const std::string& caption, const std::string& answer, Timer
         }, 15000);
         if (!watch.answered)
             PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    });
-    int result = call();
-    returned = true;
-    person.join();
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    return result;
+    }, call);
 }
 
 class WinePromptReentry : public ::testing::Test {

@@ -30,7 +30,9 @@ BOOL CALLBACK CollectControl(HWND child, LPARAM param)
     return TRUE;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     while (!condition()) {
@@ -41,17 +43,28 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     return true;
 }
 
-}  // namespace
+int WithPerson(const std::function<void(DWORD caller, const std::atomic<bool>& returned)>& person,
+               const std::function<int()>& call)
+{
+    DWORD caller = GetCurrentThreadId();
+    std::atomic<bool> returned{false};
+    std::thread second([&] { person(caller, returned); });
+    int result = call();
+    returned = true;
+    second.join();
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    return result;
+}
 
 int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
                  std::vector<SeenBox>* seen, const std::function<bool()>& readyToPress)
 {
-    DWORD caller = GetCurrentThreadId();
-    std::atomic<bool> returned{false};
-    std::thread person([&] {
+    return WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
         for (const std::string& press : presses) {
             HWND dialog = nullptr;
-            if (!WaitFor([&] {
+            if (!WaitUntil([&] {
                     dialog = sim::FindVisibleDialog(caller);
                     return dialog != nullptr || returned.load();
                 }, 15000) || !dialog)
@@ -62,23 +75,16 @@ int PressThrough(const std::vector<std::string>& presses, const std::function<in
             if (seen)
                 seen->push_back(controls.box);
             if (readyToPress)
-                WaitFor(readyToPress, 15000);
+                WaitUntil(readyToPress, 15000);
             for (std::size_t i = 0; i < controls.buttons.size(); ++i)
                 if (controls.box.buttons[i] == press)
                     SendMessageA(controls.buttons[i], BM_CLICK, 0, 0);
             // The next box is a new window: wait until this one has gone.
-            WaitFor([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
+            WaitUntil([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
         }
-        if (!WaitFor([&] { return returned.load(); }, 15000))
+        if (!WaitUntil([&] { return returned.load(); }, 15000))
             PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    });
-    int result = call();
-    returned = true;
-    person.join();
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    return result;
+    }, call);
 }
 
 }  // namespace test

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,18 @@ struct SeenBox {
     std::string message;
     std::vector<std::string> buttons;   // captions without '&', in creation order
 };
+
+// Waits, bounded, until condition holds; false when the time ran out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// Runs call on this thread while person acts on a second thread, as a person
+// at the card does while the host is inside a plug-in call. person gets the
+// calling thread's id (to find its boxes, or to post it a quit message that
+// ends a stuck call) and a flag set once call has returned. A quit message
+// left behind is drained, so it cannot end the next test's box. Returns what
+// call returned.
+int WithPerson(const std::function<void(DWORD caller, const std::atomic<bool>& returned)>& person,
+               const std::function<int()>& call);
 
 // Runs call on this thread and presses the captions in order, one per box.
 // Returns what call returned; seen receives every box that appeared. When
