@@ -164,30 +164,33 @@ TEST(VoltageLimitTest, HighestCodeWithinTheLimit)
     }
 }
 
-TEST_F(StartupTest, VoltageLimitFromTheConfigurationIsLoggedOrRefused)
+TEST(VoltageLimitStartupTest, TheSettingIsLoggedOrRefused)
 {
-    h.config["VT1165/VoltageLimit"] = "1.4500";
-    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-    EXPECT_EQ(g_state.g_bVoltageLimit, 1);
-    EXPECT_FLOAT_EQ(g_state.g_voltageLimit, 1.45f);
-    EXPECT_EQ(h.LogMessages().back(), "VoltageLimit is 1.4500 V: UP never sets a higher voltage");
-
-    test::PluginHarness again;
-    again.logBytes.clear();
-    g_state.g_logFile = kLogClosed;
-    again.config["VT1165/VoltageLimit"] = "1,45";
-    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
-    EXPECT_EQ(again.LogMessages().back(), "VoltageLimit=1,45 is not a voltage such as 1.4500: no limit is set");
-
-    // An empty value is a mistake to report too, not an absent setting.
-    test::PluginHarness empty;
-    empty.logBytes.clear();
-    g_state.g_logFile = kLogClosed;
-    empty.config["VT1165/VoltageLimit"] = "";
-    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
-    EXPECT_EQ(empty.LogMessages().back(), "VoltageLimit= is not a voltage such as 1.4500: no limit is set");
+    struct Case {
+        const char* value;  // null: no such line
+        uint8_t limited;
+        const char* lastLine;
+    };
+    const Case cases[] = {
+        {"1.4500", 1, "VoltageLimit is 1.4500 V: UP never sets a higher voltage"},
+        {"1,45", 0, "VoltageLimit=1,45 is not a voltage such as 1.4500: no limit is set"},
+        // An empty value is a mistake to report too, not an absent setting.
+        {"", 0, "VoltageLimit= is not a voltage such as 1.4500: no limit is set"},
+        {nullptr, 0, "EnableDebugLogging is Disabled"},
+    };
+    for (const Case& c : cases) {
+        test::PluginHarness h;
+        h.logBytes.clear();
+        g_state.g_logFile = kLogClosed;
+        if (c.value)
+            h.config["VT1165/VoltageLimit"] = c.value;
+        ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+        EXPECT_EQ(g_state.g_bVoltageLimit, c.limited) << (c.value ? c.value : "absent");
+        EXPECT_EQ(h.LogMessages().back(), c.lastLine);
+        if (c.limited) {
+            EXPECT_FLOAT_EQ(g_state.g_voltageLimit, 1.45f);
+        }
+    }
 }
 
 }  // namespace

@@ -94,11 +94,8 @@ int PressKeyThrough(UINT key, int presses, const std::string& finalCaption, cons
 {
     return WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
         for (int pressed = 0;; ++pressed) {
-            HWND dialog = nullptr;
-            if (!WaitUntil([&] {
-                    dialog = sim::FindVisibleDialog(caller);
-                    return dialog != nullptr || returned.load();
-                }, 15000) || !dialog)
+            HWND dialog = WaitForNextBox(caller, returned);
+            if (!dialog)
                 break;
             if (pressed >= presses) {
                 ClickButton(dialog, finalCaption);

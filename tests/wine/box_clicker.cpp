@@ -43,6 +43,17 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     return true;
 }
 
+HWND WaitForNextBox(DWORD caller, const std::atomic<bool>& returned)
+{
+    HWND dialog = nullptr;
+    if (!WaitUntil([&] {
+            dialog = sim::FindVisibleDialog(caller);
+            return dialog != nullptr || returned.load();
+        }, 15000))
+        return nullptr;
+    return dialog;
+}
+
 int WithPerson(const std::function<void(DWORD caller, const std::atomic<bool>& returned)>& person,
                const std::function<int()>& call)
 {
@@ -63,11 +74,8 @@ int PressThrough(const std::vector<std::string>& presses, const std::function<in
 {
     return WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
         for (const std::string& press : presses) {
-            HWND dialog = nullptr;
-            if (!WaitUntil([&] {
-                    dialog = sim::FindVisibleDialog(caller);
-                    return dialog != nullptr || returned.load();
-                }, 15000) || !dialog)
+            HWND dialog = WaitForNextBox(caller, returned);
+            if (!dialog)
                 break;
             Controls controls;
             controls.box.title = sim::TextOfWindow(dialog);

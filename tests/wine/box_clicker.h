@@ -32,6 +32,10 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 int WithPerson(const std::function<void(DWORD caller, const std::atomic<bool>& returned)>& person,
                const std::function<int()>& call);
 
+// The next visible box of the caller's thread, waited for (bounded); null
+// when the call returned or the time ran out first.
+HWND WaitForNextBox(DWORD caller, const std::atomic<bool>& returned);
+
 // Runs call on this thread and presses the captions in order, one per box.
 // Returns what call returned; seen receives every box that appeared. When
 // readyToPress is given, each press waits (bounded) until it holds, so that
