@@ -138,13 +138,21 @@ TEST_F(VoltageControlTest, RefusalsAndTheNullWindow)
                   "SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=0"}));
 }
 
-TEST_F(VoltageControlTest, NoChipMeansNoBusAccessAndZero)
+// The person who pressed the setup button learns why nothing can be set:
+// the window opens, says so, and touches no bus.
+TEST_F(VoltageControlTest, NoChipOpensAWindowThatSaysSoAndTouchesNoBus)
 {
     h.model.AddGpu(1);
     h.model.AddVt1165(0, 0);  // present on the bus, but never detected
-    EXPECT_EQ(Run(0, {UP, EXIT}), 0);
+    EXPECT_EQ(Run(0x00010000u, {UP, DOWN, EXIT}), 1);
     EXPECT_TRUE(h.model.trace.empty());
-    EXPECT_TRUE(h.prompts.empty());
+    ASSERT_EQ(h.prompts.size(), 3u);
+    for (const test::PromptCall& call : h.prompts) {
+        EXPECT_EQ(call.caption, "VRM Voltage Control");
+        EXPECT_EQ(call.text,
+                  "GPU=0: the VT1165 is not answering.\n\n"
+                  "UP and DOWN write nothing until it answers again.\nEXIT closes this window.");
+    }
 }
 
 TEST_F(VoltageControlTest, BoxFailureEndsAtOnceWithoutWriting)
@@ -355,7 +363,7 @@ TEST_F(VoltageControlTest, AChipLostWhileTheWindowIsUpIsSaidAndNothingIsWritten)
 {
     sim::Device& chip = AddDetectedGpu(2, 1);
     chip.regs[0x17] = 0x49;
-    g_state.g_bDetectFailShown = 1;  // the warning was seen earlier in this load
+    g_state.g_bDetectFailShown.TryClaim();  // the warning was seen earlier in this load
     int pass = 0;
     h.onPrompt = [&](const test::PromptCall&) {
         if (pass++ == 0) {
@@ -380,7 +388,8 @@ TEST_F(VoltageControlTest, AChipLostWhileTheWindowIsUpIsSaidAndNothingIsWritten)
 }
 
 // A context reset from inside the box with the chip found again clears
-// m_voltage; the window shows its own reading rather than the marker.
+// m_voltage; the window never shows the marker, and a VID it cannot read
+// any more is not shown as if it had been read.
 TEST_F(VoltageControlTest, AContextResetFromInsideTheBoxShowsNoMarker)
 {
     sim::Device& chip = AddDetectedGpu();
@@ -398,7 +407,9 @@ TEST_F(VoltageControlTest, AContextResetFromInsideTheBoxShowsNoMarker)
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
     ASSERT_EQ(h.prompts.size(), 2u);
     EXPECT_EQ(h.prompts[1].text.find("340282"), std::string::npos) << h.prompts[1].text;
-    EXPECT_NE(h.prompts[1].text.find("VID=0x49 Voltage=1.3625"), std::string::npos) << h.prompts[1].text;
+    EXPECT_EQ(h.prompts[1].text.find("GPU=-1: the VT1165 is not answering."), 0u) << h.prompts[1].text;
+    EXPECT_NE(h.prompts[1].text.find("Nothing written: the VID could not be read at the press."),
+              std::string::npos) << h.prompts[1].text;
     EXPECT_EQ(chip.regs[0x17], 0x49);
 }
 
