@@ -16,51 +16,17 @@
 #include "plugin/exports.h"
 #include "plugin/plugin_state.h"
 #include "sim/host_exports.h"
+#include "tests/support/inside_access.h"
 #include "tests/support/plugin_harness.h"
 
 namespace {
 
+using test::InsideAccess;
+using test::ReadOf;
+using test::WriteOf;
+
 constexpr int UP = 23, EXIT = 25;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
-
-// Runs `action` once, from inside the first host access that `matches`,
-// after `Arm()`.
-class InsideAccess {
-public:
-    InsideAccess() { sim::g_onHostAccess = &Trampoline; current_ = this; }
-    ~InsideAccess() { sim::g_onHostAccess = nullptr; current_ = nullptr; }
-
-    std::function<bool(const sim::HostAccess&)> matches;
-    std::function<void()> action;
-    void Arm() { armed_ = true; }
-    bool Fired() const { return fired_; }
-
-private:
-    static void Trampoline(const sim::HostAccess& access)
-    {
-        InsideAccess& self = *current_;
-        if (!self.armed_ || !self.matches(access))
-            return;
-        self.armed_ = false;
-        self.fired_ = true;
-        self.action();
-    }
-    static InsideAccess* current_;
-    bool armed_ = false;
-    bool fired_ = false;
-};
-
-InsideAccess* InsideAccess::current_ = nullptr;
-
-std::function<bool(const sim::HostAccess&)> ReadOf(uint32_t gpu, uint8_t reg)
-{
-    return [gpu, reg](const sim::HostAccess& a) { return a.gpu == gpu && !a.write && a.reg == reg; };
-}
-
-std::function<bool(const sim::HostAccess&)> WriteOf(uint32_t gpu, uint8_t reg)
-{
-    return [gpu, reg](const sim::HostAccess& a) { return a.gpu == gpu && a.write && a.reg == reg; };
-}
 
 int32_t Describe(uint32_t index)
 {
