@@ -7,20 +7,9 @@
 
 #include <cstdint>
 
+#include "msgbox/geometry.h"
 #include "msgbox/platform_handle.h"
 #include "msgbox/prompt_box_params.h"
-
-struct PbSize {
-    int32_t cx;
-    int32_t cy;
-};
-
-struct PbRect {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
 
 class LayoutMetrics {
 public:

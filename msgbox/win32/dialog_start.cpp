@@ -1,5 +1,6 @@
 // WM_INITDIALOG: fonts, the disabled period, focus, the Close item, the
 // icon, topmost and foreground, position and timers.
+#include "msgbox/box_placement.h"
 #include "msgbox/prompt_dialog.h"
 #include "msgbox/win32/dialog_parts.h"
 #include "msgbox/win32/dialog_proc.h"
@@ -59,24 +60,55 @@ void ShowIcon(HWND dialog, const CPromptDialog& box)
     }
 }
 
+PbRect ToPbRect(const RECT& rect)
+{
+    return PbRect{static_cast<int32_t>(rect.left), static_cast<int32_t>(rect.top), static_cast<int32_t>(rect.right),
+                  static_cast<int32_t>(rect.bottom)};
+}
+
+// The work area of the owner's monitor.  MonitorFromWindow takes a
+// minimized window's restored rectangle, so a host minimized from a second
+// monitor gets its box on that monitor.  Should the monitor not answer, the
+// primary monitor's work area, and failing that its whole screen.
+RECT OwnerWorkArea(HWND owner)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return monitor.rcWork;
+    }
+    RECT work = {};
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+        return work;
+    }
+    work.right = GetSystemMetrics(SM_CXSCREEN);
+    work.bottom = GetSystemMetrics(SM_CYSCREEN);
+    return work;
+}
+
 void Place(HWND dialog, const CPromptDialog& box)
 {
-    RECT own = {};
-    GetWindowRect(dialog, &own);
-    if (box.m_nXPos != 0 || box.m_nYPos != 0) {
-        SetWindowPos(dialog, nullptr, box.m_nXPos, box.m_nYPos, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return;
+    PbBoxPlacement placement;
+    placement.requested.x = box.m_nXPos;
+    placement.requested.y = box.m_nYPos;
+    if (box.m_nXPos == 0 && box.m_nYPos == 0) {
+        // Centred on the owner, kept on its monitor's work area; without an
+        // owner the template's centring stays.
+        const HWND parent = GetParent(dialog);
+        if (parent == nullptr) {
+            return;
+        }
+        RECT own = {};
+        RECT around = {};
+        GetWindowRect(dialog, &own);
+        GetWindowRect(parent, &around);
+        placement.box = PbSize{static_cast<int32_t>(own.right - own.left), static_cast<int32_t>(own.bottom - own.top)};
+        placement.owner = ToPbRect(around);
+        placement.ownerMinimized = IsIconic(parent) != FALSE;
+        placement.workArea = ToPbRect(OwnerWorkArea(parent));
     }
-    // Centred on the owner; without one the template's centring stays.
-    const HWND parent = GetParent(dialog);
-    if (parent == nullptr) {
-        return;
-    }
-    RECT around = {};
-    GetWindowRect(parent, &around);
-    const int x = (around.left + around.right) / 2 - (own.right - own.left) / 2;
-    const int y = (around.top + around.bottom) / 2 - (own.bottom - own.top) / 2;
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const PbPoint topLeft = PbPlaceBox(placement);
+    SetWindowPos(dialog, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
