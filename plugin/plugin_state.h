@@ -6,6 +6,7 @@
 
 #include "plugin/claim_flag.h"
 #include "plugin/host_services.h"
+#include "plugin/shared_byte.h"
 
 constexpr uint32_t kMaxGpus = 16;
 constexpr std::size_t kPathCapacity = 260;  // platform path limit, terminator included
@@ -35,15 +36,15 @@ struct GpuContext {
 };
 
 struct PluginState {
-    uint8_t g_bSupportsMultiGPU = 1;
+    SharedByte g_bSupportsMultiGPU = 1;
     int g_logFile = kLogClosed;
     char g_logPath[kPathCapacity] = {};
-    uint8_t g_bApplyToBoth = 0;
+    SharedByte g_bApplyToBoth = 0;
     char g_cfgPath[kPathCapacity] = {};
     GpuContext g_context[kMaxGpus] = {};
     uint8_t g_bLogging = 0;
     uint8_t g_bDebug = 0;
-    uint8_t g_bSetupOpened = 0;
+    SharedByte g_bSetupOpened = 0;
     // Each box at most once per load: claimed by the call that shows it.
     ClaimFlag g_bMultiGpuPromptShown;
     ClaimFlag g_bDetectFailShown;
