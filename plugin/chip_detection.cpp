@@ -1,5 +1,6 @@
 #include "plugin/chip_detection.h"
 
+#include "plugin/bus_sequence.h"
 #include "plugin/detection_prompts.h"
 #include "plugin/host_services.h"
 #include "plugin/log.h"
@@ -13,13 +14,16 @@ ScanResult ScanForChip(uint32_t dwGpu)
         return ScanResult::NoBus;
 
     for (uint8_t bus = 0; bus < busCount; ++bus) {
-        // The context is looked up afresh on every pass: the host may call
-        // back into the plug-in while its function runs.
+        // Runs inside the descriptor request's bus sequence: a call back
+        // from the host's function is refused, so the context stays ours.
         GpuContext& ctx = ContextOf(dwGpu);
         if (host.ReadI2CEx(dwGpu, bus, kChipAddress, kRegDeviceId, &ctx.m_devID) &&
             ctx.m_devID == kVt1165DeviceId) {
             ctx.m_bus = bus;
             ctx.m_dev = kChipAddress;
+            // A sequence that pinned the context before this detection must
+            // not write to the chip found now.
+            ++g_state.g_contextGeneration[dwGpu];
             return ScanResult::Found;
         }
     }
@@ -28,24 +32,46 @@ ScanResult ScanForChip(uint32_t dwGpu)
 
 bool DetectChip(uint32_t dwGpu)
 {
-    if (!BindHostServices())
-        return false;
-    if (CheckHostVersion())
-        RunMultiGpuPromptStep();
-
-    switch (ScanForChip(dwGpu)) {
-    case ScanResult::NoBus:
-        return false;
-    case ScanResult::NotFound:
-        RunDetectionFailureStep(dwGpu);
-        return false;
-    case ScanResult::Found:
-        break;
+    // The reset, the binding and the version check, under the GPU's lock:
+    // no reading or press of another thread sees the context half reset.
+    bool oldHost = false;
+    uint32_t resetGeneration = 0;
+    {
+        BusSequence sequence(dwGpu);
+        if (!sequence.Entered())
+            return false;
+        InitContext(dwGpu);
+        if (!BindHostServices())
+            return false;
+        oldHost = CheckHostVersion();
+        resetGeneration = g_state.g_contextGeneration[dwGpu];
     }
 
-    const GpuContext& ctx = ContextOf(dwGpu);
-    LogPrintf("GetSourceDesc: GPU %i: found I2C device on Bus: %i DevAddr: 0x%02X Reg: 0x%02X DevID: 0x%02X",
-              static_cast<int>(dwGpu), static_cast<int>(ctx.m_bus), static_cast<unsigned>(ctx.m_dev),
-              static_cast<unsigned>(kRegDeviceId), static_cast<unsigned>(ctx.m_devID));
-    return true;
+    // The prompt is a message box: never shown under a lock.
+    if (oldHost)
+        RunMultiGpuPromptStep();
+
+    ScanResult result = ScanResult::NoBus;
+    {
+        BusSequence sequence(dwGpu);
+        if (!sequence.Entered())
+            return false;
+        // A request from inside the prompt may have reset and detected this
+        // GPU meanwhile, and readings may have filled its caches from that
+        // chip: the scan starts from a reset context again.
+        if (g_state.g_contextGeneration[dwGpu] != resetGeneration)
+            InitContext(dwGpu);
+        result = ScanForChip(dwGpu);
+        if (result == ScanResult::Found) {
+            const GpuContext& ctx = ContextOf(dwGpu);
+            LogPrintf("GetSourceDesc: GPU %i: found I2C device on Bus: %i DevAddr: 0x%02X Reg: 0x%02X DevID: 0x%02X",
+                      static_cast<int>(dwGpu), static_cast<int>(ctx.m_bus), static_cast<unsigned>(ctx.m_dev),
+                      static_cast<unsigned>(kRegDeviceId), static_cast<unsigned>(ctx.m_devID));
+        }
+    }
+
+    // The warning is a message box too: shown after the lock is released.
+    if (result == ScanResult::NotFound)
+        RunDetectionFailureStep(dwGpu);
+    return result == ScanResult::Found;
 }

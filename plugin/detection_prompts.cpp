@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "msgbox/prompt_box_params.h"
+#include "plugin/bus_sequence.h"
 #include "plugin/host_services.h"
 #include "plugin/log.h"
 #include "plugin/platform.h"
@@ -19,25 +20,38 @@ constexpr int kAnswerFirstGpuOnly = PB_ID_CUSTOM1;  // the first custom button
 constexpr int kAnswerBothGpus = PB_ID_CUSTOM1 + 1;
 constexpr int kBoxNotShown = -1;
 
+// The caller holds the claim of g_bDetectionBoxOpen.
 int ShowBox(const char* text, const char* caption, uint32_t type, const PromptBoxParams& params)
 {
     if (!g_platform.showPromptBox)
         return kBoxNotShown;
-    g_state.g_bDetectionBoxOpen = 1;
-    int result = g_platform.showPromptBox(nullptr, text, caption, type, &params);
-    g_state.g_bDetectionBoxOpen = 0;
-    return result;
+    return g_platform.showPromptBox(nullptr, text, caption, type, &params);
+}
+
+// A detection box may open only outside every bus sequence of this thread
+// (a box under a GPU's lock would hold back every other thread's reading of
+// that GPU for as long as it is up) and while no other detection box is up,
+// on this thread or another.
+bool BoxMayOpen(const FlagClaim& boxClaim)
+{
+    return boxClaim.Taken() && !InsideBusSequence();
+}
+
+void LogNoChip(uint32_t dwGpu)
+{
+    LogPrintf("GetSourceDesc: GPU %i: No VT1165 Voltage Regulator detected!", static_cast<int>(dwGpu));
 }
 
 }  // namespace
 
 void RunMultiGpuPromptStep()
 {
-    if (g_state.g_bMultiGpuPromptShown == 1 || g_state.g_bSetupOpened == 0)
+    if (g_state.g_bMultiGpuPromptShown.IsSet() || g_state.g_bSetupOpened == 0)
         return;
-    // Not inside the detection-failure warning: the prompt stays due for the
-    // next request after it.
-    if (g_state.g_bDetectionBoxOpen)
+    // Not inside the detection-failure warning, nor under a lock: the prompt
+    // stays due for the next request after it.
+    FlagClaim boxClaim(g_state.g_bDetectionBoxOpen);
+    if (!BoxMayOpen(boxClaim))
         return;
 
     PFN_GetHostAppVersion version = g_state.g_hostServices.GetHostAppVersion;
@@ -58,8 +72,10 @@ void RunMultiGpuPromptStep()
     // Marked before the box is shown: the host's timers keep calling in from
     // the box's message loop, and a request that arrives meanwhile must not
     // open a second prompt inside the first. It goes on as it would after
-    // the prompt, with the settings as they are.
-    g_state.g_bMultiGpuPromptShown = 1;
+    // the prompt, with the settings as they are. Claimed, so that of two
+    // threads only one shows it.
+    if (!g_state.g_bMultiGpuPromptShown.TryClaim())
+        return;
     int answer = ShowBox(text, "Limited MultiGPU support", kMultiGpuPromptType, params);
     if (answer == kAnswerFirstGpuOnly) {
         g_state.g_bApplyToBoth = 0;
@@ -72,12 +88,16 @@ void RunMultiGpuPromptStep()
 
 void RunDetectionFailureStep(uint32_t dwGpu)
 {
-    if (g_state.g_bDetectFailShown == 1)
+    if (g_state.g_bDetectFailShown.IsSet())
         return;
-    // Not inside the multi-GPU prompt: this request is refused silently and
-    // the warning stays due for the next failed detection after it.
-    if (g_state.g_bDetectionBoxOpen)
+    // Not inside the multi-GPU prompt, nor under a lock: the failure is
+    // logged now, and the warning stays due for the next failed detection
+    // after it.
+    FlagClaim boxClaim(g_state.g_bDetectionBoxOpen);
+    if (!BoxMayOpen(boxClaim)) {
+        LogNoChip(dwGpu);
         return;
+    }
 
     char text[kPromptTextCapacity];
     std::snprintf(text, sizeof text,
@@ -89,7 +109,8 @@ void RunDetectionFailureStep(uint32_t dwGpu)
     // Marked before the box is shown, for the same reason as the prompt: a
     // descriptor request from inside the warning's message loop is refused
     // as any later one would be, without a warning of its own.
-    g_state.g_bDetectFailShown = 1;
+    if (!g_state.g_bDetectFailShown.TryClaim())
+        return;
     ShowBox(text, "VT1165 Detection Failed", kDetectFailType, params);
-    LogPrintf("GetSourceDesc: GPU %i: No VT1165 Voltage Regulator detected!", static_cast<int>(dwGpu));
+    LogNoChip(dwGpu);
 }

@@ -12,6 +12,18 @@ Fn Lookup(const char* name)
     return reinterpret_cast<Fn>(address);
 }
 
+// Stores a looked-up address into its slot and returns it. Every descriptor
+// request binds again while other threads' sequences call through the
+// slots; the host's addresses never change, so a slot is written only when
+// its value does, and readers never meet a write.
+template <typename Fn>
+Fn Store(Fn& slot, Fn address)
+{
+    if (slot != address)
+        slot = address;
+    return address;
+}
+
 }  // namespace
 
 bool BindHostServices()
@@ -22,15 +34,15 @@ bool BindHostServices()
     if (!Lookup<void*>("GetHostAppID"))
         return false;
     // Each slot is stored before it is tested.
-    if (!(host.GetHostAppVersion = Lookup<PFN_GetHostAppVersion>("GetHostAppVersion")))
+    if (!Store(host.GetHostAppVersion, Lookup<PFN_GetHostAppVersion>("GetHostAppVersion")))
         return false;
-    if (!(host.GetDeviceIDEx = Lookup<PFN_GetDeviceIDEx>("GetDeviceIDEx")))
+    if (!Store(host.GetDeviceIDEx, Lookup<PFN_GetDeviceIDEx>("GetDeviceIDEx")))
         return false;
-    if (!(host.GetI2CBusNumEx = Lookup<PFN_GetI2CBusNumEx>("GetI2CBusNumEx")))
+    if (!Store(host.GetI2CBusNumEx, Lookup<PFN_GetI2CBusNumEx>("GetI2CBusNumEx")))
         return false;
-    if (!(host.ReadI2CEx = Lookup<PFN_ReadI2CEx>("ReadI2CEx")))
+    if (!Store(host.ReadI2CEx, Lookup<PFN_ReadI2CEx>("ReadI2CEx")))
         return false;
-    if (!(host.WriteI2CEx = Lookup<PFN_WriteI2CEx>("WriteI2CEx")))
+    if (!Store(host.WriteI2CEx, Lookup<PFN_WriteI2CEx>("WriteI2CEx")))
         return false;
     return true;
 }

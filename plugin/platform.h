@@ -35,12 +35,17 @@ struct PlatformServices {
     // The plug-in's message box.
     PFN_ShowPromptBox showPromptBox;
 
-    // One lock per GPU number (below 16), held around bus sequences that
-    // must not interleave with another thread's accesses to the same chip.
-    // The lock may be taken again by the thread that holds it. Both null:
-    // the host calls from one thread only and nothing needs locking.
+    // One lock per GPU number (below 16), held for the whole of a bus
+    // sequence (see plugin/bus_sequence.h). No thread ever takes a lock it
+    // holds, nor waits for a second GPU's lock while it holds one. All three
+    // null: the host calls from one thread only and nothing needs locking.
     void (*lockGpuBus)(uint32_t dwGpu);
     void (*unlockGpuBus)(uint32_t dwGpu);
+    // Takes the lock only when it is free at once; true when taken.
+    bool (*tryLockGpuBus)(uint32_t dwGpu);
+
+    // A number of the calling thread, never 0. Null: one thread only.
+    uint32_t (*currentThreadId)();
 };
 
 extern PlatformServices g_platform;

@@ -23,4 +23,5 @@ void InitContext(uint32_t dwGpu)
         t = kNoValue;
     ctx.m_current = kNoValue;
     ctx.m_currentScale = kResetCurrentScale;
+    ++g_state.g_contextGeneration[dwGpu];
 }

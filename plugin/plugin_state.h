@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "plugin/claim_flag.h"
 #include "plugin/host_services.h"
 
 constexpr uint32_t kMaxGpus = 16;
@@ -43,15 +44,20 @@ struct PluginState {
     uint8_t g_bLogging = 0;
     uint8_t g_bDebug = 0;
     uint8_t g_bSetupOpened = 0;
-    uint8_t g_bMultiGpuPromptShown = 0;
-    uint8_t g_bDetectFailShown = 0;
+    // Each box at most once per load: claimed by the call that shows it.
+    ClaimFlag g_bMultiGpuPromptShown;
+    ClaimFlag g_bDetectFailShown;
     HostServices g_hostServices = {};
-    // Set while a voltage control window is up: a second one is refused, so
-    // that two windows never step the same register from stale values.
-    uint8_t g_bVoltageWindowOpen = 0;
-    // Set while the multi-GPU prompt or the detection-failure warning is up:
-    // the other one is not opened inside it, and stays due.
-    uint8_t g_bDetectionBoxOpen = 0;
+    // Claimed while a voltage control window is up: a second one is refused,
+    // so that two windows never step the same register from stale values.
+    ClaimFlag g_bVoltageWindowOpen;
+    // Claimed while the multi-GPU prompt or the detection-failure warning is
+    // up: the other one is not opened inside it, and stays due.
+    ClaimFlag g_bDetectionBoxOpen;
+    // Per GPU: counts every reset and every detection of its context, so
+    // that a bus sequence can tell that the chip it pinned is still the one
+    // the context names. Changed only under the GPU's lock.
+    uint32_t g_contextGeneration[kMaxGpus] = {};
     // [VT1165] VoltageLimit: UP never writes a code whose voltage is above
     // it. Unset (0) means no limit.
     uint8_t g_bVoltageLimit = 0;

@@ -1,5 +1,6 @@
 // GetSourceDesc: every request resets the GPU's context and detects the chip
 // again before it describes the source.
+#include "plugin/bus_sequence.h"
 #include "plugin/chip_detection.h"
 #include "plugin/exports.h"
 #include "plugin/log.h"
@@ -21,7 +22,12 @@ extern "C" int32_t GetSourceDesc(uint32_t dwIndex, SourceDescriptor* pDesc)
         return 0;
 
     LogPrintf("GetSourceDesc: dwIndex=0x%08X dwGpu=%u dwSource=%u", dwIndex, dwGpu, dwSource);
-    InitContext(dwGpu);
+    // From inside one of the plug-in's own bus sequences (the host's I2C
+    // function calling back): a reset now would move the chip under it.
+    if (InsideBusSequence()) {
+        WriteLogLine("GetSourceDesc: called from inside a bus access of the plug-in; refused");
+        return 0;
+    }
 
     if (!DetectChip(dwGpu))
         return 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugin/config_comment.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 #include "plugin/voltage_limit.h"
@@ -10,7 +11,9 @@
 namespace {
 
 constexpr std::size_t kExtensionCut = 4;  // ".dll": cut by count, whatever it is
-constexpr unsigned kSwitchCapacity = 8;   // at most 7 characters of a value
+// Room for a value with a comment after it, so that the comment can be
+// named in the log; only "TRUE" itself switches on.
+constexpr unsigned kSwitchCapacity = 64;
 
 // True only for the exact value "TRUE" (with case).
 bool ReadSwitch(const char* section, const char* key)
@@ -21,7 +24,10 @@ bool ReadSwitch(const char* section, const char* key)
     unsigned copied = g_platform.readProfileString(section, key, "", value, kSwitchCapacity,
                                                    g_state.g_cfgPath);
     value[kSwitchCapacity - 1] = '\0';
-    return copied > 0 && std::strcmp(value, "TRUE") == 0;
+    bool on = copied > 0 && std::strcmp(value, "TRUE") == 0;
+    if (!on && HasTrailingComment(value))
+        LogTrailingComment(key);
+    return on;
 }
 
 }  // namespace

@@ -3,13 +3,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "plugin/config_comment.h"
 #include "plugin/log.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_state.h"
 
 namespace {
 
-constexpr unsigned kLimitTextCapacity = 32;
+constexpr unsigned kLimitTextCapacity = 64;
 constexpr int kMaxFractionDigits = 4;
 constexpr int kMaxWholeDigits = 1;
 constexpr double kSmallestLimit = 0.01;
@@ -88,6 +89,8 @@ void LoadVoltageLimit()
     float volts = 0.0f;
     if (!ParseVoltageLimit(text, &volts)) {
         LogPrintf("VoltageLimit=%s is not a voltage such as 1.4500: no limit is set", text);
+        if (HasTrailingComment(text))
+            LogTrailingComment("VoltageLimit");
         return;
     }
     g_state.g_bVoltageLimit = 1;

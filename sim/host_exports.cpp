@@ -10,6 +10,7 @@ constexpr uint32_t kHostAppId = 0x4F52564Eu;  // "ORVN"
 }  // namespace
 
 void (*g_onHostCall)() = nullptr;
+void (*g_onHostAccess)(const HostAccess& access) = nullptr;
 
 void SetHostModel(Vt1165Model* model) { g_model = model; }
 Vt1165Model* HostModel() { return g_model; }
@@ -62,6 +63,8 @@ int32_t ReadI2CEx(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* 
 {
     if (sim::g_onHostCall)
         sim::g_onHostCall();
+    if (sim::g_onHostAccess)
+        sim::g_onHostAccess(sim::HostAccess{gpu, bus, dev, reg, false});
     return sim::g_model ? sim::g_model->Read(gpu, bus, dev, reg, data) : 0;
 }
 
@@ -69,6 +72,8 @@ int32_t WriteI2CEx(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t*
 {
     if (sim::g_onHostCall)
         sim::g_onHostCall();
+    if (sim::g_onHostAccess)
+        sim::g_onHostAccess(sim::HostAccess{gpu, bus, dev, reg, true});
     return sim::g_model ? sim::g_model->Write(gpu, bus, dev, reg, data) : 0;
 }
 

@@ -35,4 +35,14 @@ void* FindHostFunction(const char* name);
 // pump messages or call back into the plug-in there. Null by default.
 extern void (*g_onHostCall)();
 
+// The same, told which access is under way (before the model sees it).
+struct HostAccess {
+    uint32_t gpu;
+    uint8_t bus;
+    uint8_t dev;
+    uint8_t reg;
+    bool write;
+};
+extern void (*g_onHostAccess)(const HostAccess& access);
+
 }  // namespace sim

@@ -3,17 +3,18 @@
 // the status of the last successful one.
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
-#include "vrm/chip_access.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/reading_common.h"
 #include "vrm/readings.h"
 #include "vrm/vt1165_regs.h"
 
 float ReadProtectionStatus(uint32_t dwGpu, uint8_t bit)
 {
+    PinnedChip chip(dwGpu);
     GpuContext& ctx = ContextOf(dwGpu);
     float result = kNoValue;
     uint8_t status = 0;
-    if (ReadChipRegister(dwGpu, kRegProtStatus, &status)) {
+    if (chip.Read(kRegProtStatus, &status)) {
         if (status & bit) {
             ctx.m_OVP_OCP_State = static_cast<uint8_t>(ctx.m_OVP_OCP_State | bit);
             result = 1.0f;

@@ -16,6 +16,12 @@ float ReadOutputCurrent(uint32_t dwGpu);
 // kNoValue for a phase beyond the GPU's phase count.
 float ReadPhaseTemperature(uint32_t dwGpu, uint8_t k);
 
+// The value a source's last good reading left in the context, read with no
+// bus access (the same as a reading whose every access fails, but that the
+// voltage source keeps its value while the VID mode is unknown). The caller
+// holds the GPU's lock.
+float StoredReading(uint32_t dwGpu, uint32_t dwSource);
+
 // Protection status of one bit of register 0x0D (kProtOvp, source 9, or
 // kProtOcp, source 10): 1.0 active, 0.0 normal. A failed read returns the
 // status of the last successful one.

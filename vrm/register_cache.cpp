@@ -1,7 +1,7 @@
 #include "vrm/register_cache.h"
 
 #include "plugin/plugin_state.h"
-#include "vrm/chip_access.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/vt1165_regs.h"
 
 namespace {
@@ -37,25 +37,25 @@ uint8_t ExtractField(unsigned bytes, uint8_t firstReg, uint8_t n)
 
 }  // namespace
 
-uint8_t GetPhaseCount(uint32_t dwGpu)
+uint8_t GetPhaseCount(const PinnedChip& chip)
 {
-    if (dwGpu >= kMaxGpus)
+    if (!chip.Entered())
         return kNotCached;
-    GpuContext& ctx = ContextOf(dwGpu);
+    GpuContext& ctx = chip.Context();
     if (ctx.m_phaseCount != kNotCached)
         return ctx.m_phaseCount;
 
     uint8_t count = 0;
-    if (ReadChipRegister(dwGpu, kRegPhaseCount, &count))
+    if (chip.Read(kRegPhaseCount, &count))
         ctx.m_phaseCount = count;
     return ctx.m_phaseCount;
 }
 
-uint8_t GetConfigField(uint32_t dwGpu, uint8_t n)
+uint8_t GetConfigField(const PinnedChip& chip, uint8_t n)
 {
-    if (dwGpu >= kMaxGpus || n >= kConfigFields)
+    if (!chip.Entered() || n >= kConfigFields)
         return kNotCached;
-    GpuContext& ctx = ContextOf(dwGpu);
+    GpuContext& ctx = chip.Context();
     if (ctx.m_config[n] != kNotCached)
         return ctx.m_config[n];
 
@@ -64,7 +64,7 @@ uint8_t GetConfigField(uint32_t dwGpu, uint8_t n)
     unsigned bytes = 0;
     for (uint8_t i = 0; i < row.regCount; ++i) {
         uint8_t value = 0;
-        if (!ReadChipRegister(dwGpu, static_cast<uint8_t>(row.firstReg + i), &value))
+        if (!chip.Read(static_cast<uint8_t>(row.firstReg + i), &value))
             return ctx.m_config[n];
         bytes |= static_cast<unsigned>(value) << (8u * i);
     }
@@ -75,16 +75,34 @@ uint8_t GetConfigField(uint32_t dwGpu, uint8_t n)
     return ctx.m_config[n];
 }
 
-uint8_t GetVidMode(uint32_t dwGpu)
+uint8_t GetVidMode(const PinnedChip& chip)
 {
-    if (dwGpu >= kMaxGpus)
+    if (!chip.Entered())
         return kNotCached;
-    GpuContext& ctx = ContextOf(dwGpu);
+    GpuContext& ctx = chip.Context();
     if (ctx.m_vidMode != kNotCached)
         return ctx.m_vidMode;
 
-    uint8_t field = GetConfigField(dwGpu, kConfigFieldVidMode);
+    uint8_t field = GetConfigField(chip, kConfigFieldVidMode);
     if (field != kNotCached)
         ctx.m_vidMode = static_cast<uint8_t>(field >> kVidModeShift);
     return ctx.m_vidMode;
+}
+
+uint8_t GetPhaseCount(uint32_t dwGpu)
+{
+    PinnedChip chip(dwGpu);
+    return GetPhaseCount(chip);
+}
+
+uint8_t GetConfigField(uint32_t dwGpu, uint8_t n)
+{
+    PinnedChip chip(dwGpu);
+    return GetConfigField(chip, n);
+}
+
+uint8_t GetVidMode(uint32_t dwGpu)
+{
+    PinnedChip chip(dwGpu);
+    return GetVidMode(chip);
 }

@@ -1,7 +1,7 @@
 // Output current and phase temperatures.
-#include "plugin/gpu_bus_lock.h"
 #include "plugin/plugin_state.h"
-#include "vrm/chip_access.h"
+#include "plugin/source_catalogue.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/reading_common.h"
 #include "vrm/readings.h"
 #include "vrm/register_cache.h"
@@ -9,10 +9,11 @@
 
 float ReadOutputCurrent(uint32_t dwGpu)
 {
+    PinnedChip chip(dwGpu);
     GpuContext& ctx = ContextOf(dwGpu);
     float result = kNoValue;
     uint8_t code = 0;
-    if (ReadChipRegister(dwGpu, kRegCurrent, &code))
+    if (chip.Read(kRegCurrent, &code))
         result = CurrentCodeToAmps(code, ctx.m_currentScale);
     return StoreAndReturn(ctx.m_current, result);
 }
@@ -22,29 +23,50 @@ namespace {
 // Selects a phase (1..6) and reads its temperature; false at the first
 // access that fails. The chip only answers the selection when the three
 // writes come in this order, and the selection holds for every reader of
-// the chip: the four accesses run under the GPU's bus lock, so that a
-// second thread polling another phase cannot switch it in between.
-bool ReadSelectedPhase(uint32_t dwGpu, uint8_t phase, uint8_t* temperature)
+// the chip: the whole reading is one bus sequence, so that another thread
+// polling another phase cannot switch it in between.
+bool ReadSelectedPhase(const PinnedChip& chip, uint8_t phase, uint8_t* temperature)
 {
-    GpuBusLock lock(dwGpu);
-    return WriteChipRegister(dwGpu, kRegPhaseSelect, kPhaseSelectReset) &&
-           WriteChipRegister(dwGpu, kRegPhaseKey, kPhaseKeyValue) &&
-           WriteChipRegister(dwGpu, kRegPhaseSelect, static_cast<uint8_t>(kPhaseSelectEnable | phase)) &&
-           ReadChipRegister(dwGpu, kRegPhaseTemp, temperature);
+    return chip.Write(kRegPhaseSelect, kPhaseSelectReset) && chip.Write(kRegPhaseKey, kPhaseKeyValue) &&
+           chip.Write(kRegPhaseSelect, static_cast<uint8_t>(kPhaseSelectEnable | phase)) &&
+           chip.Read(kRegPhaseTemp, temperature);
 }
 
 }  // namespace
 
 float ReadPhaseTemperature(uint32_t dwGpu, uint8_t k)
 {
+    if (k >= kPhaseSlots)
+        return kNoValue;
+    PinnedChip chip(dwGpu);
     // An unreadable phase count (0xFF) lets every phase through.
-    if (k >= kPhaseSlots || k >= GetPhaseCount(dwGpu))
+    if (k >= GetPhaseCount(chip))
         return kNoValue;
 
     GpuContext& ctx = ContextOf(dwGpu);
     float result = kNoValue;
     uint8_t temperature = 0;
-    if (ReadSelectedPhase(dwGpu, static_cast<uint8_t>(k + 1), &temperature))
+    if (ReadSelectedPhase(chip, static_cast<uint8_t>(k + 1), &temperature))
         result = static_cast<float>(temperature);
     return StoreAndReturn(ctx.m_phaseTemp[k], result);
+}
+
+float StoredReading(uint32_t dwGpu, uint32_t dwSource)
+{
+    const GpuContext& ctx = ContextOf(dwGpu);
+    switch (dwSource) {
+    case kSourceOutputVoltage: return ctx.m_voltage;
+    case kSourceOutputCurrent: return ctx.m_current;
+    case kSourceOvpStatus: return (ctx.m_OVP_OCP_State & kProtOvp) ? 1.0f : 0.0f;
+    case kSourceOcpStatus: return (ctx.m_OVP_OCP_State & kProtOcp) ? 1.0f : 0.0f;
+    default: break;
+    }
+    if (dwSource >= kSourceFirstPhase && dwSource <= kSourceLastPhase) {
+        uint32_t k = dwSource - kSourceFirstPhase;
+        // A phase beyond a known phase count has no reading.
+        if (ctx.m_phaseCount != kNotCached && k >= ctx.m_phaseCount)
+            return kNoValue;
+        return ctx.m_phaseTemp[k];
+    }
+    return kNoValue;
 }

@@ -1,4 +1,5 @@
 // GetSourceData: the host's periodic request for the value of one source.
+#include "plugin/bus_sequence.h"
 #include "plugin/exports.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
@@ -16,6 +17,16 @@ extern "C" float GetSourceData(uint32_t dwIndex)
 
     if (ReadingLogEnabled())
         LogPrintf("GetSourceData: dwIndex=0x%08X dwGpu=%u dwSource=%u", dwIndex, dwGpu, dwSource);
+
+    // From inside one of the plug-in's own bus sequences (the host's I2C
+    // function calling back): the bus is busy with that sequence, and a
+    // reading now would cut into it, so the last good value is returned.
+    if (InsideBusSequence()) {
+        if (InsideBusSequenceOf(dwGpu))
+            return StoredReading(dwGpu, dwSource);
+        StoredValuesLock lock(dwGpu);
+        return lock.Taken() ? StoredReading(dwGpu, dwSource) : kNoValue;
+    }
 
     if (dwSource == kSourceOutputVoltage)
         return ReadOutputVoltage(dwGpu);

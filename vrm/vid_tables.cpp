@@ -1,7 +1,6 @@
 #include "vrm/vid_tables.h"
 
 #include "plugin/plugin_state.h"
-#include "vrm/register_cache.h"
 
 namespace {
 
@@ -56,8 +55,8 @@ const VidTable* VidTableOf(uint8_t vidMode)
     return vidMode < kVidTableCount ? &kVidTables[vidMode] : nullptr;
 }
 
-float VidToVolts(uint32_t dwGpu, uint8_t code)
+float VidToVolts(uint8_t vidMode, uint8_t code)
 {
-    const VidTable* table = VidTableOf(GetVidMode(dwGpu));
+    const VidTable* table = VidTableOf(vidMode);
     return table ? table->volts[code & table->codeMask] : kNoValue;
 }

@@ -12,6 +12,6 @@ struct VidTable {
 // The table of a VID mode, or null for a mode without one (3..7, kNotCached).
 const VidTable* VidTableOf(uint8_t vidMode);
 
-// Volts of a VID code in the GPU's VID mode, or kNoValue when that mode has
-// no table or could not be read.
-float VidToVolts(uint32_t dwGpu, uint8_t code);
+// Volts of a VID code in a VID mode, or kNoValue for a mode without a table
+// (kNotCached included).
+float VidToVolts(uint8_t vidMode, uint8_t code);

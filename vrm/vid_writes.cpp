@@ -3,11 +3,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "plugin/gpu_bus_lock.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 #include "plugin/voltage_limit.h"
-#include "vrm/chip_access.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/vt1165_regs.h"
 
 namespace {
@@ -53,55 +52,71 @@ bool MirrorWanted(uint32_t g)
     return g_state.g_bSupportsMultiGPU == 0 && g_state.g_bApplyToBoth && g != kMirrorGpu;
 }
 
-// Writes value to GPU 2's vid_register when GPU 2's own chip sits where GPU
-// g's does and the write is a step of at most one code, in the direction
-// pressed, from what GPU 2's register holds. Otherwise says why not.
-void MirrorToSecondGpu(uint32_t g, uint8_t vid_register, uint8_t value, VidMove move,
+// Reads 0x1C once more just before a write: true when it still reads as it
+// did when the VID register was chosen, so that the write goes to the
+// register 0x1C names at that moment.
+bool ControlUnchanged(const PinnedChip& chip, const ActiveVid& read)
+{
+    uint8_t control = 0;
+    return chip.Read(kRegVidControl, &control) && control == read.control;
+}
+
+bool SameChip(const PinnedChip& chip, const ShownChip& shown)
+{
+    return chip.Bus() == shown.bus && chip.Dev() == shown.dev;
+}
+
+// Writes value to GPU 2's vid_register when GPU 2's own chip sits where the
+// window GPU's chip was written, and the write is a step of at most one
+// code, in the direction pressed, from what GPU 2's register holds. GPU 2's
+// checks and its write are one bus sequence of GPU 2, on its pinned chip;
+// the window GPU's sequence has ended by then, so no thread ever holds two
+// GPUs' locks. Otherwise says why not.
+void MirrorToSecondGpu(const ShownChip& writtenAt, uint8_t vid_register, uint8_t value, VidMove move,
                        char (&note)[kVidNoteCapacity])
 {
-    const GpuContext& own = ContextOf(g);
-    const GpuContext& second = ContextOf(kMirrorGpu);
-    if (second.m_dev == 0) {
+    PinnedChip second(kMirrorGpu);
+    if (!second.Present()) {
         SetNote(note, "Mirror to GPU 2 skipped: no VT1165 detected on GPU 2.");
         return;
     }
-    if (second.m_bus != own.m_bus || second.m_dev != own.m_dev) {
+    if (!SameChip(second, writtenAt)) {
         SetNote(note, "Mirror to GPU 2 skipped: its VT1165 is on bus %u at 0x%02X.",
-                static_cast<unsigned>(second.m_bus), static_cast<unsigned>(second.m_dev));
+                static_cast<unsigned>(second.Bus()), static_cast<unsigned>(second.Dev()));
         return;
     }
-
-    GpuBusLock lock(kMirrorGpu);
-    uint8_t secondRegister = 0;
-    uint8_t secondValue = 0;
-    if (!ReadActiveVid(kMirrorGpu, &secondRegister, &secondValue)) {
+    ActiveVid present;
+    if (!ReadActiveVid(second, &present)) {
         SetNote(note, "Mirror to GPU 2 skipped: its VID could not be read.");
         return;
     }
-    if (secondRegister != vid_register) {
-        SetNote(note, "Mirror to GPU 2 skipped: it uses VID register 0x%02X.", secondRegister);
+    if (present.vid_register != vid_register) {
+        SetNote(note, "Mirror to GPU 2 skipped: it uses VID register 0x%02X.", present.vid_register);
         return;
     }
-    if (!IsStepWithin(secondValue, value, move)) {
-        SetNote(note, "Mirror to GPU 2 skipped: it holds VID 0x%02X.", secondValue);
+    if (!IsStepWithin(present.vid_value, value, move)) {
+        SetNote(note, "Mirror to GPU 2 skipped: it holds VID 0x%02X.", present.vid_value);
         return;
     }
-    if (CodeOf(value) > CodeOf(secondValue) && AboveLimit(value)) {
+    if (CodeOf(value) > CodeOf(present.vid_value) && AboveLimit(value)) {
         SetNote(note, "Mirror to GPU 2 skipped: 0x%02X is above the voltage limit.", value);
         return;
     }
-    WriteChipRegister(kMirrorGpu, vid_register, value);
+    if (!ControlUnchanged(second, present)) {
+        SetNote(note, "Mirror to GPU 2 skipped: its register 0x1C changed.");
+        return;
+    }
+    second.Write(vid_register, value);
 }
 
 }  // namespace
 
-bool ReadActiveVid(uint32_t g, uint8_t* vid_register, uint8_t* vid_value)
+bool ReadActiveVid(const PinnedChip& chip, ActiveVid* out)
 {
-    uint8_t control = 0;
-    if (!ReadChipRegister(g, kRegVidControl, &control))
+    if (!chip.Read(kRegVidControl, &out->control))
         return false;
-    *vid_register = VidRegisterOf(control);
-    return ReadChipRegister(g, *vid_register, vid_value);
+    out->vid_register = VidRegisterOf(out->control);
+    return chip.Read(out->vid_register, &out->vid_value);
 }
 
 uint8_t StepVidValue(uint8_t value, int direction)
@@ -114,52 +129,89 @@ uint8_t StepVidValue(uint8_t value, int direction)
     return static_cast<uint8_t>((value & ~kVidCodeMask) | code);
 }
 
-VidWriteOutcome PressVid(uint32_t g, VidMove move)
+VidWriteOutcome PressVid(uint32_t g, const ShownChip& shown, VidMove move)
 {
     VidWriteOutcome outcome;
-    if (ContextOf(g).m_dev == 0) {
-        SetNote(outcome.note, "Nothing written: the VT1165 is not answering.");
-        return outcome;
-    }
+    ShownChip writtenAt;
     {
-        GpuBusLock lock(g);
-        uint8_t present = 0;
-        if (!ReadActiveVid(g, &outcome.vid_register, &present)) {
+        PinnedChip chip(g);
+        if (!chip.Present()) {
+            SetNote(outcome.note, "Nothing written: the VT1165 is not answering.");
+            return outcome;
+        }
+        if (!SameChip(chip, shown)) {
+            SetNote(outcome.note, "Nothing written: the VT1165 was detected again since this was shown.");
+            return outcome;
+        }
+        ActiveVid present;
+        if (!ReadActiveVid(chip, &present)) {
             SetNote(outcome.note, "Nothing written: the VID could not be read at the press.");
             return outcome;
         }
-        uint8_t stepped = StepVidValue(present, move == VidMove::Up ? +1 : move == VidMove::Down ? -1 : 0);
-        if (stepped == present)
+        uint8_t stepped =
+            StepVidValue(present.vid_value, move == VidMove::Up ? +1 : move == VidMove::Down ? -1 : 0);
+        if (stepped == present.vid_value)
             return outcome;  // at the end of the range: nothing to change
         if (move == VidMove::Up && AboveLimit(stepped)) {
             SetNote(outcome.note, "Nothing written: the voltage limit is reached.");
             return outcome;
         }
+        if (!ControlUnchanged(chip, present)) {
+            SetNote(outcome.note, "Nothing written: register 0x1C changed during the press.");
+            return outcome;
+        }
+        outcome.vid_register = present.vid_register;
         outcome.vid_value = stepped;
-        outcome.written = WriteChipRegister(g, outcome.vid_register, stepped);
+        outcome.written = chip.Write(present.vid_register, stepped);
+        if (!outcome.written) {
+            SetNote(outcome.note, "The write of VID 0x%02X to register 0x%02X failed.", stepped,
+                    present.vid_register);
+            return outcome;
+        }
+        writtenAt.bus = chip.Bus();
+        writtenAt.dev = chip.Dev();
     }
-    if (outcome.written && MirrorWanted(g))
-        MirrorToSecondGpu(g, outcome.vid_register, outcome.vid_value, move, outcome.mirrorNote);
+    if (MirrorWanted(g))
+        MirrorToSecondGpu(writtenAt, outcome.vid_register, outcome.vid_value, move, outcome.mirrorNote);
     return outcome;
 }
 
-VidWriteOutcome WriteBackOnExit(uint32_t g, uint8_t shownRegister, uint8_t shownValue)
+VidWriteOutcome WriteBackOnExit(uint32_t g, const ShownChip& shown, uint8_t shownRegister, uint8_t shownValue)
 {
     VidWriteOutcome outcome;
-    if (ContextOf(g).m_dev == 0)
-        return outcome;
+    ShownChip writtenAt;
     {
-        GpuBusLock lock(g);
-        uint8_t present = 0;
-        if (!ReadActiveVid(g, &outcome.vid_register, &present) || outcome.vid_register != shownRegister ||
-            present != shownValue) {
+        PinnedChip chip(g);
+        if (!chip.Present()) {
+            SetNote(outcome.note, "EXIT wrote nothing: the VT1165 is not answering.");
+            return outcome;
+        }
+        if (!SameChip(chip, shown)) {
+            SetNote(outcome.note, "EXIT wrote nothing: the VT1165 was detected again since this was shown.");
+            return outcome;
+        }
+        ActiveVid present;
+        if (!ReadActiveVid(chip, &present)) {
+            SetNote(outcome.note, "EXIT wrote nothing: the VID could not be read.");
+            return outcome;
+        }
+        if (present.vid_register != shownRegister || present.vid_value != shownValue) {
             SetNote(outcome.note, "EXIT wrote nothing: the chip no longer holds the VID shown.");
             return outcome;
         }
+        if (!ControlUnchanged(chip, present)) {
+            SetNote(outcome.note, "EXIT wrote nothing: register 0x1C changed.");
+            return outcome;
+        }
+        outcome.vid_register = shownRegister;
         outcome.vid_value = shownValue;
-        outcome.written = WriteChipRegister(g, shownRegister, shownValue);
+        outcome.written = chip.Write(shownRegister, shownValue);
+        if (!outcome.written)
+            return outcome;
+        writtenAt.bus = chip.Bus();
+        writtenAt.dev = chip.Dev();
     }
-    if (outcome.written && MirrorWanted(g))
-        MirrorToSecondGpu(g, shownRegister, shownValue, VidMove::Keep, outcome.mirrorNote);
+    if (MirrorWanted(g))
+        MirrorToSecondGpu(writtenAt, shownRegister, shownValue, VidMove::Keep, outcome.mirrorNote);
     return outcome;
 }

@@ -5,11 +5,11 @@
 
 #include "msgbox/prompt_box_params.h"
 #include "plugin/exports.h"
-#include "plugin/gpu_bus_lock.h"
+#include "plugin/bus_sequence.h"
 #include "plugin/log.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_state.h"
-#include "vrm/chip_access.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/vid_writes.h"
 #include "vrm/voltage_window_text.h"
 #include "vrm/vt1165_regs.h"
@@ -19,62 +19,65 @@ namespace {
 constexpr uint32_t kLightGrey = 0xC0C0C0u;
 constexpr int kBoxNotShown = -1;
 
-// What the window shows of the chip's VID register: the last pair read in
-// this call, and the last press's notes for the next showing.
+// What the window shows of the chip's VID register, read anew for every
+// showing, and the last press's outcome for the next showing.
 struct WindowState {
-    bool known = false;        // a VID register and its value were read in this call
+    bool answering = false;    // the VID was read for this showing
+    ShownChip chip;            // where it was read
     uint8_t vid_register = 0;
     uint8_t vid_value = 0;
-    float voltage = kNoValue;  // volts of the last successful VID read
+    float voltage = kNoValue;  // volts of vid_value
+    uint8_t protection = 0;    // the GPU's OVP/OCP state at the read
     VidWriteOutcome lastPress;
 };
 
-// Marks the one voltage window of the process for the length of a call.
-class OpenWindowMark {
-public:
-    OpenWindowMark() { g_state.g_bVoltageWindowOpen = 1; }
-    ~OpenWindowMark() { g_state.g_bVoltageWindowOpen = 0; }
-    OpenWindowMark(const OpenWindowMark&) = delete;
-    OpenWindowMark& operator=(const OpenWindowMark&) = delete;
-};
-
-// Reads register 0x1C and the VID register it selects for the next showing.
-// A failed read keeps the pair of the pass before.
+// Reads register 0x1C and the VID register it selects for the next showing,
+// as one bus sequence on the pinned chip. Without a detected chip nothing is
+// accessed; when a read fails the window says the chip is not answering,
+// and shows no value it did not read just now.
 void ReadForShowing(uint32_t g, WindowState& window)
 {
-    GpuBusLock lock(g);
+    window.answering = false;
+    PinnedChip chip(g);
+    if (!chip.Present())
+        return;
     uint8_t control = 0;
-    if (!ReadChipRegister(g, kRegVidControl, &control))
+    if (!chip.Read(kRegVidControl, &control))
         return;
     uint8_t vid_register = VidRegisterOf(control);
     LogPrintf("SetupSource: data=0x%02X vid_register=0x%02X", control, vid_register);
 
     uint8_t value = 0;
-    if (ReadChipRegister(g, vid_register, &value)) {
-        window.known = true;
-        window.vid_register = vid_register;
-        window.vid_value = value;
-        window.voltage = VidRegisterToVolts(value);
+    if (!chip.Read(vid_register, &value)) {
+        LogPrintf("SetupSource: VID register 0x%02X could not be read", vid_register);
+        return;
     }
-    GpuContext& ctx = ContextOf(g);
-    if (window.voltage != kNoValue)
-        ctx.m_voltage = window.voltage;
-    LogPrintf("SetupSource: vid_value=0x%02X Voltage=%6.4f", window.vid_value, static_cast<double>(ctx.m_voltage));
+    window.answering = true;
+    window.chip.bus = chip.Bus();
+    window.chip.dev = chip.Dev();
+    window.vid_register = vid_register;
+    window.vid_value = value;
+    window.voltage = VidRegisterToVolts(value);
+    GpuContext& ctx = chip.Context();
+    ctx.m_voltage = window.voltage;
+    window.protection = ctx.m_OVP_OCP_State;
+    LogPrintf("SetupSource: vid_value=0x%02X Voltage=%6.4f", value, static_cast<double>(ctx.m_voltage));
 }
 
 void FormatText(char* text, uint32_t g, const WindowState& window)
 {
-    const GpuContext& ctx = ContextOf(g);
     VoltageWindowView view;
     view.g = g;
-    // The host may describe the GPU again from inside the box and find no
-    // chip: the window then has nothing to show or write.
-    view.chipAnswering = window.known && ctx.m_dev != 0;
+    view.chipAnswering = window.answering;
+    view.bus = window.chip.bus;
+    view.dev = window.chip.dev;
     view.vid_register = window.vid_register;
     view.vid_value = window.vid_value;
-    // A reset of the context (a new descriptor request) clears m_voltage;
-    // the window's own reading is shown then.
-    view.voltage = ctx.m_voltage != kNoValue ? ctx.m_voltage : window.voltage;
+    view.voltage = window.voltage;
+    view.protection = window.protection;
+    view.written = window.lastPress.written;
+    view.writtenRegister = window.lastPress.vid_register;
+    view.writtenValue = window.lastPress.vid_value;
     view.note = window.lastPress.note;
     view.mirrorNote = window.lastPress.mirrorNote;
     FormatVoltageWindowText(text, view);
@@ -90,7 +93,6 @@ int ShowVoltageWindow(void* hWnd, const char* text, const PromptBoxParams& param
 // Runs the window until EXIT. Returns 1 after EXIT, 0 when the box fails.
 int32_t VoltageControlLoop(void* hWnd, uint32_t g)
 {
-    OpenWindowMark mark;
     PromptBoxParams params;
     params.backgroundColor = kLightGrey;
     std::snprintf(params.buttonsText, sizeof params.buttonsText, "%s", "UP\nDOWN\nEXIT");
@@ -104,8 +106,8 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
         int result = ShowVoltageWindow(hWnd, text, params);
 
         if (result == kVoltageButtonExit) {
-            if (window.known)
-                WriteBackOnExit(g, window.vid_register, window.vid_value);
+            if (window.answering)
+                WriteBackOnExit(g, window.chip, window.vid_register, window.vid_value);
             return 1;
         }
         if (result != kVoltageButtonUp && result != kVoltageButtonDown) {
@@ -113,19 +115,13 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
             // gives here): the same would happen on every pass, so stop now.
             return 0;
         }
-        if (!window.known || ContextOf(g).m_dev == 0) {
-            // Nothing read in this call, or the chip is gone: a press has
-            // nothing to step from.
+        if (!window.answering) {
+            // The window said the chip is not answering: a press has nothing
+            // to step from, and the next showing reads again.
             window.lastPress = VidWriteOutcome();
             continue;
         }
-        window.lastPress = PressVid(g, result == kVoltageButtonUp ? VidMove::Up : VidMove::Down);
-        if (window.lastPress.written) {
-            // Shown until the next read succeeds: the pair just written.
-            window.vid_register = window.lastPress.vid_register;
-            window.vid_value = window.lastPress.vid_value;
-            window.voltage = VidRegisterToVolts(window.vid_value);
-        }
+        window.lastPress = PressVid(g, window.chip, result == kVoltageButtonUp ? VidMove::Up : VidMove::Down);
     }
 }
 
@@ -144,10 +140,19 @@ extern "C" int32_t SetupSource(uint32_t dwIndex, void* hWnd)
               dwSource, static_cast<unsigned>(g_state.g_bSupportsMultiGPU),
               static_cast<unsigned>(reinterpret_cast<uintptr_t>(hWnd)));
 
-    // The host's timers keep running inside the window's message loop; a
-    // second window opened from there would step the same register from a
-    // value the first one no longer shows.
-    if (g_state.g_bVoltageWindowOpen) {
+    // From inside one of the plug-in's own bus sequences (the host's I2C
+    // function calling back): a window now would be shown under the GPU's
+    // lock and hold back every other reading of that GPU while it is up.
+    if (InsideBusSequence()) {
+        WriteLogLine("SetupSource: called from inside a bus access of the plug-in; nothing opened");
+        return 0;
+    }
+    // The host's timers keep running inside the window's message loop, and
+    // other threads may call too; a second window would step the same
+    // register from a value the first one no longer shows. Claimed for the
+    // rest of this call, released by this call only.
+    FlagClaim window(g_state.g_bVoltageWindowOpen);
+    if (!window.Taken()) {
         WriteLogLine("SetupSource: a voltage control window is already open; nothing opened");
         return 0;
     }
@@ -165,9 +170,8 @@ extern "C" int32_t SetupSource(uint32_t dwIndex, void* hWnd)
         return 0;
     if (!hWnd)
         return 1;
-    // Without a chip there is nothing to read or write: device address 0
-    // would reach every device on the bus.
-    if (ContextOf(g).m_dev == 0)
-        return 0;
+    // Without a detected chip the window still opens, so that the person
+    // who asked for it learns why nothing can be set; it reads and writes
+    // nothing until a chip is detected.
     return VoltageControlLoop(hWnd, g);
 }

@@ -7,7 +7,7 @@
 //   other, otherwise  register 0x1C looked up in the mode's VID table
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
-#include "vrm/chip_access.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/reading_common.h"
 #include "vrm/readings.h"
 #include "vrm/register_cache.h"
@@ -19,10 +19,10 @@ namespace {
 constexpr float kFixedVoltages[4] = {1.0f, 1.05f, 1.1f, 1.15f};
 
 // VID mode 3: the result, or kNoValue when an access failed.
-float VoltageOfMode3(uint32_t dwGpu, bool direct)
+float VoltageOfMode3(const PinnedChip& chip, bool direct)
 {
     uint8_t control = 0;
-    if (!ReadChipRegister(dwGpu, kRegVidControl, &control))
+    if (!chip.Read(kRegVidControl, &control))
         return kNoValue;
     if (!direct)
         return kFixedVoltages[control & kFixedVoltageMask];
@@ -34,7 +34,7 @@ float VoltageOfMode3(uint32_t dwGpu, bool direct)
 
     uint8_t vid = 0;
     float result = kNoValue;
-    if (ReadChipRegister(dwGpu, vidRegister, &vid))
+    if (chip.Read(vidRegister, &vid))
         result = VidRegisterToVolts(vid);
     if (ReadingLogEnabled())
         LogPrintf("GetSourceData: data=0x%02X result=%6.4f", static_cast<unsigned>(vid),
@@ -44,12 +44,12 @@ float VoltageOfMode3(uint32_t dwGpu, bool direct)
 
 // VID modes other than 3: the result, or kNoValue when an access failed or
 // the mode has no table.
-float VoltageOfOtherModes(uint32_t dwGpu, bool direct)
+float VoltageOfOtherModes(const PinnedChip& chip, uint8_t vidMode, bool direct)
 {
     uint8_t value = 0;
     if (direct)
-        return ReadChipRegister(dwGpu, kRegVoltageSense, &value) ? VoltageSenseToVolts(value) : kNoValue;
-    return ReadChipRegister(dwGpu, kRegVidControl, &value) ? VidToVolts(dwGpu, value) : kNoValue;
+        return chip.Read(kRegVoltageSense, &value) ? VoltageSenseToVolts(value) : kNoValue;
+    return chip.Read(kRegVidControl, &value) ? VidToVolts(vidMode, value) : kNoValue;
 }
 
 }  // namespace
@@ -58,21 +58,23 @@ float ReadOutputVoltage(uint32_t dwGpu)
 {
     // Without the VID mode the register values cannot be decoded; this is
     // reported as no value, not as the last good voltage.
-    uint8_t vidMode = GetVidMode(dwGpu);
+    PinnedChip chip(dwGpu);
+    uint8_t vidMode = GetVidMode(chip);
     if (vidMode == kNotCached)
         return kNoValue;
 
     GpuContext& ctx = ContextOf(dwGpu);
     float result = kNoValue;
     uint8_t sense = 0;
-    if (ReadChipRegister(dwGpu, kRegVoltageMode, &sense)) {
+    if (chip.Read(kRegVoltageMode, &sense)) {
         if (ReadingLogEnabled())
             LogPrintf("GetSourceData: m_devID=0x%02X m_bus=0x%02X m_dev=0x%02X data=0x%02X m_vidMode=0x%02X",
-                      static_cast<unsigned>(ctx.m_devID), static_cast<unsigned>(ctx.m_bus),
-                      static_cast<unsigned>(ctx.m_dev), static_cast<unsigned>(sense),
+                      static_cast<unsigned>(ctx.m_devID), static_cast<unsigned>(chip.Bus()),
+                      static_cast<unsigned>(chip.Dev()), static_cast<unsigned>(sense),
                       static_cast<unsigned>(vidMode));
         bool direct = (sense & kVoltageModeDirect) != 0;
-        result = vidMode == kVidModeRegisters ? VoltageOfMode3(dwGpu, direct) : VoltageOfOtherModes(dwGpu, direct);
+        result = vidMode == kVidModeRegisters ? VoltageOfMode3(chip, direct)
+                                              : VoltageOfOtherModes(chip, vidMode, direct);
     }
     return StoreAndReturn(ctx.m_voltage, result);
 }

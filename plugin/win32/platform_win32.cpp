@@ -64,9 +64,10 @@ void* FindHostExport(const char* name)
     return reinterpret_cast<void*>(GetProcAddress(host, name));
 }
 
-// The per-GPU bus locks: critical sections, which the owning thread may
-// enter again and which exist on every Windows the plug-in loads on. They
-// live from the module's start-up to its unload.
+// The per-GPU bus locks: critical sections, which exist on every Windows the
+// plug-in loads on (TryEnterCriticalSection too, from NT 4 on). They live
+// from the module's start-up to its unload. The plug-in never enters one
+// that its thread holds already.
 class GpuBusLocks {
 public:
     GpuBusLocks()
@@ -92,6 +93,10 @@ public:
         if (dwGpu < kMaxGpus)
             LeaveCriticalSection(&sections_[dwGpu]);
     }
+    bool TryLock(uint32_t dwGpu)
+    {
+        return dwGpu < kMaxGpus && TryEnterCriticalSection(&sections_[dwGpu]) != FALSE;
+    }
 
 private:
     CRITICAL_SECTION sections_[kMaxGpus];
@@ -109,6 +114,16 @@ void UnlockGpuBus(uint32_t dwGpu)
     g_gpuBusLocks.Unlock(dwGpu);
 }
 
+bool TryLockGpuBus(uint32_t dwGpu)
+{
+    return g_gpuBusLocks.TryLock(dwGpu);
+}
+
+uint32_t CurrentThreadId()
+{
+    return GetCurrentThreadId();
+}
+
 }  // namespace
 
 PlatformServices Win32PlatformServices()
@@ -124,5 +139,7 @@ PlatformServices Win32PlatformServices()
     services.showPromptBox = PromptBox;
     services.lockGpuBus = LockGpuBus;
     services.unlockGpuBus = UnlockGpuBus;
+    services.tryLockGpuBus = TryLockGpuBus;
+    services.currentThreadId = CurrentThreadId;
     return services;
 }

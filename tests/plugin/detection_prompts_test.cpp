@@ -47,7 +47,7 @@ TEST_F(PromptsTest, DetectionFailureIsShownOnceForTheFirstGpuAskedAbout)
     EXPECT_EQ(box.text,
               "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
     EXPECT_EQ(box.type, 0x10u);
-    EXPECT_EQ(g_state.g_bDetectFailShown, 1);
+    EXPECT_TRUE(g_state.g_bDetectFailShown.IsSet());
     EXPECT_EQ(CountLog("No VT1165 Voltage Regulator detected!"), 1);
     EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 1);
 }
@@ -126,7 +126,7 @@ TEST_F(PromptsTest, AnswersSetTheChoiceAndOtherResultsLeaveIt)
     SourceDescriptor desc = {};
     GetSourceDesc(0, &desc);
     EXPECT_EQ(g_state.g_bApplyToBoth, 1);
-    EXPECT_EQ(g_state.g_bMultiGpuPromptShown, 1);
+    EXPECT_TRUE(g_state.g_bMultiGpuPromptShown.IsSet());
 }
 
 // The host's timers keep calling in from the box's message loop. A request
@@ -195,12 +195,13 @@ TEST_F(PromptsTest, TheWarningAndThePromptNeverOpenInsideEachOther)
     EXPECT_EQ(Describe(0), 1);
     EXPECT_EQ(nested, 0);
     ASSERT_EQ(h.prompts.size(), 1u);
-    EXPECT_EQ(g_state.g_bDetectFailShown, 0) << "the warning is still due";
+    EXPECT_FALSE(g_state.g_bDetectFailShown.IsSet()) << "the warning is still due";
 
     EXPECT_EQ(Describe(1), 0);
     ASSERT_EQ(h.prompts.size(), 2u);
     EXPECT_EQ(h.prompts[1].caption, "VT1165 Detection Failed");
-    EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 1);
+    // Logged when it was held back inside the prompt, and with the warning.
+    EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 2);
 }
 
 }  // namespace

@@ -77,6 +77,27 @@ TEST_F(StartupTest, OnlyTheExactValueCounts)
     }
 }
 
+// A comment after a value is part of the value to the profile reader: the
+// setting is refused or stays off, and the log names the comment as the
+// likely cause, once per setting.
+TEST_F(StartupTest, ATrailingCommentIsNamedAsTheLikelyCause)
+{
+    h.config["VT1165/Logging"] = "TRUE          ; adds a log line for every reading";
+    h.config["VT1165/VoltageLimit"] = "1.4500   ; in volts";
+    h.config["Trevask/Debug"] = "TRUE";
+    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    EXPECT_EQ(g_state.g_bLogging, 0);
+    EXPECT_EQ(g_state.g_bDebug, 1);
+    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
+    const char* kHint = ": the value holds a ';', likely a comment after it, which is read as part of the value; "
+                        "put comments on lines of their own";
+    EXPECT_EQ(h.LogMessages(),
+              (Messages{"DllMain: DLL_PROCESS_ATTACH", std::string("Logging") + kHint, "Logging is Disabled",
+                        "EnableDebugLogging is Enabled",
+                        "VoltageLimit=1.4500   ; in volts is not a voltage such as 1.4500: no limit is set",
+                        std::string("VoltageLimit") + kHint}));
+}
+
 TEST_F(StartupTest, UnopenableLogFailsTheLoadBeforeReadingConfiguration)
 {
     h.logOpenFails = true;

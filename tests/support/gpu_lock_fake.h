@@ -1,5 +1,5 @@
-// The per-GPU bus locks of the native tests: a recursive mutex per GPU
-// number, as the Windows layer gives a critical section per GPU.
+// The per-GPU bus locks of the native tests, a mutex per GPU number as the
+// Windows layer gives a critical section per GPU, and thread numbers.
 #pragma once
 
 #include "plugin/platform.h"

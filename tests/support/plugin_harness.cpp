@@ -76,6 +76,7 @@ PluginHarness::~PluginHarness()
 {
     sim::SetHostModel(nullptr);
     sim::g_onHostCall = nullptr;
+    sim::g_onHostAccess = nullptr;
     g_platform = PlatformServices();
     g_state = PluginState();
     current_ = nullptr;

@@ -92,11 +92,11 @@ TEST_F(RegisterCacheTest, VidToVoltsMasksTheCodeOfEachMode)
                           Case{5, 0x00, kNoValue}}) {
         SetVidMode(c.mode);
         Detect();
-        EXPECT_EQ(VidToVolts(0, c.code), c.volts) << "mode " << int(c.mode) << " code " << int(c.code);
+        EXPECT_EQ(VidToVolts(GetVidMode(0), c.code), c.volts) << "mode " << int(c.mode) << " code " << int(c.code);
     }
     FailRegister(0x03);
     Detect();
-    EXPECT_EQ(VidToVolts(0, 0x0B), kNoValue);
+    EXPECT_EQ(VidToVolts(GetVidMode(0), 0x0B), kNoValue);
 }
 
 }  // namespace

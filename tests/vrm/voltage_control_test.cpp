@@ -3,12 +3,14 @@
 // random sessions are in voltage_safety_test.cpp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "msgbox/prompt_box_params.h"
 #include "plugin/exports.h"
 #include "plugin/plugin_state.h"
+#include "tests/support/inside_access.h"
 #include "tests/support/plugin_harness.h"
 #include "vrm/voltage_control.h"
 
@@ -138,13 +140,21 @@ TEST_F(VoltageControlTest, RefusalsAndTheNullWindow)
                   "SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=0"}));
 }
 
-TEST_F(VoltageControlTest, NoChipMeansNoBusAccessAndZero)
+// The person who pressed the setup button learns why nothing can be set:
+// the window opens, says so, and touches no bus.
+TEST_F(VoltageControlTest, NoChipOpensAWindowThatSaysSoAndTouchesNoBus)
 {
     h.model.AddGpu(1);
     h.model.AddVt1165(0, 0);  // present on the bus, but never detected
-    EXPECT_EQ(Run(0, {UP, EXIT}), 0);
+    EXPECT_EQ(Run(0x00010000u, {UP, DOWN, EXIT}), 1);
     EXPECT_TRUE(h.model.trace.empty());
-    EXPECT_TRUE(h.prompts.empty());
+    ASSERT_EQ(h.prompts.size(), 3u);
+    for (const test::PromptCall& call : h.prompts) {
+        EXPECT_EQ(call.caption, "VRM Voltage Control");
+        EXPECT_EQ(call.text,
+                  "GPU=0: the VT1165 is not answering.\n\n"
+                  "UP and DOWN write nothing until it answers again.\nEXIT closes this window.");
+    }
 }
 
 TEST_F(VoltageControlTest, BoxFailureEndsAtOnceWithoutWriting)
@@ -355,7 +365,7 @@ TEST_F(VoltageControlTest, AChipLostWhileTheWindowIsUpIsSaidAndNothingIsWritten)
 {
     sim::Device& chip = AddDetectedGpu(2, 1);
     chip.regs[0x17] = 0x49;
-    g_state.g_bDetectFailShown = 1;  // the warning was seen earlier in this load
+    g_state.g_bDetectFailShown.TryClaim();  // the warning was seen earlier in this load
     int pass = 0;
     h.onPrompt = [&](const test::PromptCall&) {
         if (pass++ == 0) {
@@ -379,8 +389,101 @@ TEST_F(VoltageControlTest, AChipLostWhileTheWindowIsUpIsSaidAndNothingIsWritten)
     EXPECT_EQ(chip.regs[0x17], 0x49);
 }
 
+// The chip stops answering right after the press's read: the very next
+// showing says so, rather than repeating the last text word for word.
+TEST_F(VoltageControlTest, AChipThatStopsAnsweringIsSaidAtTheNextShowing)
+{
+    sim::Device& chip = AddDetectedGpu();
+    chip.regs[0x17] = 0x40;
+    test::InsideAccess inside;
+    inside.matches = test::ReadOf(0, 0x17);
+    inside.action = [&] { h.model.faults.failingBuses.insert({0, 1}); };
+    const std::string expected =
+        "GPU=-1: the VT1165 is not answering.\n\nUP and DOWN write nothing until it answers again.\n"
+        "EXIT closes this window.";
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (!inside.Fired()) {
+            inside.Arm();  // fails every access from the press's VID read on
+            return DOWN;
+        }
+        return EXIT;
+    };
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+    ASSERT_EQ(h.prompts.size(), 2u);
+    EXPECT_EQ(h.prompts[1].text, expected + "\n\nNothing written: the VID could not be read at the press.");
+    EXPECT_EQ(chip.regs[0x17], 0x40);
+    std::vector<std::string> log = h.LogMessages();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "SetupSource: vid_value=0x40 Voltage=1.2500"), 1);
+}
+
+// A press that wrote, whose read-back then fails: the window shows what was
+// written as written, never the new code beside the old voltage.
+TEST_F(VoltageControlTest, AWrittenPressThatCannotBeReadBackIsShownAsWritten)
+{
+    sim::Device& chip = AddDetectedGpu();
+    chip.regs[0x1C] = 0x30;  // VID register 0x18
+    chip.regs[0x18] = 0x4C;  // 1.4000 V
+    test::InsideAccess inside;
+    bool written = false;
+    inside.matches = [&](const sim::HostAccess& a) {
+        written = written || (a.write && a.reg == 0x18);
+        return written && !a.write;
+    };
+    inside.action = [&] { h.model.faults.failingBuses.insert({0, 1}); };
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (!inside.Fired()) {
+            inside.Arm();
+            return UP;
+        }
+        return EXIT;
+    };
+    h.model.ClearTrace();
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+    ASSERT_EQ(h.prompts.size(), 2u);
+    const std::string& text = h.prompts[1].text;
+    EXPECT_EQ(text.find("GPU=-1: the VT1165 is not answering."), 0u) << text;
+    EXPECT_NE(text.find("Written: VID=0x4D (1.4125 V) to register 0x18; not read back."), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("1.4000"), std::string::npos) << text;
+    EXPECT_EQ(chip.regs[0x18], 0x4D);
+    EXPECT_EQ(Writes(h.model), (std::vector<Write>{{0, 1, 0x70, 0x18, 0x4D}})) << "EXIT writes nothing";
+}
+
+// The log says what happened: a read that failed is not reported as a
+// changed chip, and a value never read is not logged as if it had been.
+TEST_F(VoltageControlTest, TheLogTellsAFailedReadFromAChangedChip)
+{
+    sim::Device& chip = AddDetectedGpu();
+    h.model.faults.failingRegisters.insert({0, 0x17});
+    h.onPrompt = [&](const test::PromptCall&) { return EXIT; };
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+    std::vector<std::string> log = h.LogMessages();
+    EXPECT_NE(std::find(log.begin(), log.end(), "SetupSource: VID register 0x17 could not be read"), log.end());
+    for (const std::string& m : log)
+        EXPECT_EQ(m.find("vid_value="), std::string::npos) << m;
+
+    h.model.faults.failingRegisters.clear();
+    h.logBytes.clear();
+    int pass = 0;
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (pass++ == 0)
+            h.model.faults.failNext = 1;  // EXIT's read of 0x1C
+        else
+            chip.regs[0x17] = 0x3B;       // changed under the window
+        return EXIT;
+    };
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+    log = h.LogMessages();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "SetupSource: EXIT wrote nothing: the VID could not be read."), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(),
+                         "SetupSource: EXIT wrote nothing: the chip no longer holds the VID shown."),
+              1);
+}
+
 // A context reset from inside the box with the chip found again clears
-// m_voltage; the window shows its own reading rather than the marker.
+// m_voltage; the window never shows the marker, and a VID it cannot read
+// any more is not shown as if it had been read.
 TEST_F(VoltageControlTest, AContextResetFromInsideTheBoxShowsNoMarker)
 {
     sim::Device& chip = AddDetectedGpu();
@@ -398,7 +501,9 @@ TEST_F(VoltageControlTest, AContextResetFromInsideTheBoxShowsNoMarker)
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
     ASSERT_EQ(h.prompts.size(), 2u);
     EXPECT_EQ(h.prompts[1].text.find("340282"), std::string::npos) << h.prompts[1].text;
-    EXPECT_NE(h.prompts[1].text.find("VID=0x49 Voltage=1.3625"), std::string::npos) << h.prompts[1].text;
+    EXPECT_EQ(h.prompts[1].text.find("GPU=-1: the VT1165 is not answering."), 0u) << h.prompts[1].text;
+    EXPECT_NE(h.prompts[1].text.find("Nothing written: the VID could not be read at the press."),
+              std::string::npos) << h.prompts[1].text;
     EXPECT_EQ(chip.regs[0x17], 0x49);
 }
 

@@ -1,0 +1,48 @@
+// Calls back into the plug-in from inside one of the host's I2C accesses,
+// as a host that pumps messages while it waits for the bus does.
+#pragma once
+
+#include <functional>
+
+#include "sim/host_exports.h"
+
+namespace test {
+
+// Runs `action` once, from inside the first host access that `matches`,
+// after `Arm()`.
+class InsideAccess {
+public:
+    InsideAccess() { sim::g_onHostAccess = &Trampoline; current_ = this; }
+    ~InsideAccess() { sim::g_onHostAccess = nullptr; current_ = nullptr; }
+
+    std::function<bool(const sim::HostAccess&)> matches;
+    std::function<void()> action;
+    void Arm() { armed_ = true; }
+    bool Fired() const { return fired_; }
+
+private:
+    static void Trampoline(const sim::HostAccess& access)
+    {
+        InsideAccess& self = *current_;
+        if (!self.armed_ || !self.matches(access))
+            return;
+        self.armed_ = false;
+        self.fired_ = true;
+        self.action();
+    }
+    static inline InsideAccess* current_ = nullptr;
+    bool armed_ = false;
+    bool fired_ = false;
+};
+
+inline std::function<bool(const sim::HostAccess&)> ReadOf(uint32_t gpu, uint8_t reg)
+{
+    return [gpu, reg](const sim::HostAccess& a) { return a.gpu == gpu && !a.write && a.reg == reg; };
+}
+
+inline std::function<bool(const sim::HostAccess&)> WriteOf(uint32_t gpu, uint8_t reg)
+{
+    return [gpu, reg](const sim::HostAccess& a) { return a.gpu == gpu && a.write && a.reg == reg; };
+}
+
+}  // namespace test

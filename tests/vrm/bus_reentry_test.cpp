@@ -1,0 +1,274 @@
+// A host may call back into the plug-in from inside its own I2C functions
+// (one that pumps messages while it waits for the bus does). Each case calls
+// in from inside one access of a bus sequence and checks that the sequence
+// still addresses only the chip it began with, writes only to the register
+// 0x1C names just before the write, and that nothing opens a box or cuts
+// into the sequence.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "plugin/claim_flag.h"
+#include "plugin/exports.h"
+#include "plugin/plugin_state.h"
+#include "sim/host_exports.h"
+#include "tests/support/inside_access.h"
+#include "tests/support/plugin_harness.h"
+
+namespace {
+
+using test::InsideAccess;
+using test::ReadOf;
+using test::WriteOf;
+
+constexpr int UP = 23, EXIT = 25;
+void* const kHostWindow = reinterpret_cast<void*>(0x1234);
+
+int32_t Describe(uint32_t index)
+{
+    SourceDescriptor desc = {};
+    return GetSourceDesc(index, &desc);
+}
+
+struct VidWrite {
+    uint32_t gpu;
+    int bus, reg, value;
+    bool operator==(const VidWrite& o) const
+    {
+        return gpu == o.gpu && bus == o.bus && reg == o.reg && value == o.value;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const VidWrite& w)
+{
+    return os << "{gpu " << w.gpu << " bus " << w.bus << std::hex << " reg 0x" << w.reg << " value 0x" << w.value
+              << std::dec << "}";
+}
+
+std::vector<VidWrite> VidWrites(const sim::Vt1165Model& model)
+{
+    std::vector<VidWrite> writes;
+    for (const sim::BusAccess& a : model.trace)
+        if (a.write && a.reg >= 0x15 && a.reg <= 0x18)
+            writes.push_back(VidWrite{a.gpu, a.bus, a.reg, a.value});
+    return writes;
+}
+
+bool Logged(const test::PluginHarness& h, const std::string& message)
+{
+    for (const std::string& m : h.LogMessages())
+        if (m == message)
+            return true;
+    return false;
+}
+
+class BusReentryTest : public ::testing::Test {
+protected:
+    test::PluginHarness h;
+    InsideAccess inside;
+};
+
+// GPU 0 carries two VT1165s: the one on bus 0 is detected. From inside the
+// press's VID read the host describes GPU 0 again while bus 0 fails: had
+// the request been served, detection would have moved to bus 1 and the
+// press would have written into bus 1's chip, 15 codes from what it held.
+TEST_F(BusReentryTest, APressWritesOnlyToTheChipItBeganWith)
+{
+    h.model.AddGpu(2);
+    sim::Device& first = h.model.AddVt1165(0, 0);
+    sim::Device& second = h.model.AddVt1165(0, 1);
+    first.regs[0x1C] = 0x20;
+    first.regs[0x17] = 0x40;
+    second.regs[0x1C] = 0x00;
+    second.regs[0x17] = 0x50;
+    ASSERT_EQ(Describe(0), 1);
+    ASSERT_EQ(g_state.g_context[0].m_bus, 0);
+
+    int32_t nested = -1;
+    inside.matches = ReadOf(0, 0x17);
+    inside.action = [&] {
+        h.model.faults.failingBuses.insert({0, 0});
+        nested = Describe(0);
+        h.model.faults.failingBuses.clear();
+    };
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (!inside.Fired()) {
+            inside.Arm();  // the press's read, not the showing's
+            return UP;
+        }
+        return EXIT;
+    };
+    h.model.ClearTrace();
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+
+    EXPECT_EQ(nested, 0);
+    EXPECT_TRUE(Logged(h, "GetSourceDesc: called from inside a bus access of the plug-in; refused"));
+    EXPECT_EQ(VidWrites(h.model), (std::vector<VidWrite>{{0, 0, 0x17, 0x41}, {0, 0, 0x17, 0x41}}))
+        << "UP, then EXIT's write-back";
+    EXPECT_EQ(second.regs[0x17], 0x50);
+    for (const sim::BusAccess& a : h.model.trace)
+        EXPECT_EQ(a.bus, 0) << "an access to bus " << int(a.bus) << " register 0x" << std::hex << int(a.reg);
+    EXPECT_EQ(g_state.g_context[0].m_bus, 0);
+    EXPECT_EQ(g_state.g_context[0].m_dev, 0x70);
+}
+
+// 0x1C switches to register 0x18 between the press's VID read and its
+// write: the write would land on a register 0x1C no longer names.
+TEST_F(BusReentryTest, A0x1cChangeDuringThePressWritesNothingAndIsSaid)
+{
+    sim::Device& chip = h.AddGpuWithChip();
+    chip.regs[0x1C] = 0x20;
+    chip.regs[0x17] = 0x40;
+    chip.regs[0x18] = 0x44;
+    ASSERT_EQ(Describe(0), 1);
+
+    inside.matches = ReadOf(0, 0x17);
+    inside.action = [&] { chip.regs[0x1C] = 0x30; };
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (!inside.Fired()) {
+            inside.Arm();
+            return UP;
+        }
+        return EXIT;
+    };
+    h.model.ClearTrace();
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+
+    ASSERT_EQ(h.prompts.size(), 2u);
+    EXPECT_NE(h.prompts[1].text.find("Nothing written: register 0x1C changed during the press."), std::string::npos)
+        << h.prompts[1].text;
+    EXPECT_EQ(chip.regs[0x17], 0x40);
+    EXPECT_EQ(chip.regs[0x18], 0x44);
+    EXPECT_EQ(VidWrites(h.model), (std::vector<VidWrite>{{0, 0, 0x18, 0x44}})) << "only EXIT's write-back";
+}
+
+// The mirror to an old host's GPU 2 runs on GPU 2's own pinned chip: a
+// request from inside its read that would move GPU 2's detection to bus 3
+// is refused, and nothing is written on bus 3.
+TEST_F(BusReentryTest, TheMirrorWritesOnlyWhereGpuTwosChipWasPinned)
+{
+    h.model.hostVersion = 0x02160000u;
+    h.model.AddGpu(1);
+    h.model.AddVt1165(0, 0);
+    h.model.AddGpu(1);
+    sim::Device& first = h.model.AddVt1165(1, 0);
+    h.model.AddGpu(4);
+    sim::Device& second = h.model.AddVt1165(2, 0);
+    sim::Device& elsewhere = h.model.AddVt1165(2, 3);
+    first.regs[0x17] = 0x48;
+    second.regs[0x17] = 0x48;
+    elsewhere.regs[0x1C] = 0x30;
+    elsewhere.regs[0x18] = 0x30;
+    for (uint32_t gpu = 0; gpu < 3; ++gpu)
+        ASSERT_EQ(Describe(gpu << 16), 1);
+    g_state.g_bApplyToBoth = 1;
+
+    int32_t nested = -1;
+    inside.matches = ReadOf(2, 0x17);
+    inside.action = [&] {
+        h.model.faults.failingBuses.insert({2, 0});
+        nested = Describe(0x00020000u);
+        h.model.faults.failingBuses.clear();
+    };
+    h.onPrompt = [&](const test::PromptCall&) {
+        if (!inside.Fired()) {
+            inside.Arm();
+            return UP;
+        }
+        return EXIT;
+    };
+    h.model.ClearTrace();
+    EXPECT_EQ(SetupSource(0x00010000u, kHostWindow), 1);
+
+    EXPECT_EQ(nested, 0);
+    EXPECT_EQ(elsewhere.regs[0x18], 0x30);
+    EXPECT_EQ(second.regs[0x17], 0x49);
+    for (const VidWrite& w : VidWrites(h.model))
+        EXPECT_EQ(w.bus, 0) << w;
+}
+
+// A SetupSource from inside the host's write during a phase reading would
+// show the window under the GPU's lock, holding back every other thread's
+// reading of that GPU for as long as the window is up.
+TEST_F(BusReentryTest, NoWindowOpensFromInsideAReading)
+{
+    h.AddGpuWithChip();
+    ASSERT_EQ(Describe(0), 1);
+    int32_t nested = -1;
+    inside.matches = WriteOf(0, 0x08);
+    inside.action = [&] { nested = SetupSource(0, kHostWindow); };
+    inside.Arm();
+    EXPECT_EQ(GetSourceData(3), 60.0f);
+    EXPECT_EQ(nested, 0);
+    EXPECT_TRUE(h.prompts.empty());
+    EXPECT_TRUE(Logged(h, "SetupSource: called from inside a bus access of the plug-in; nothing opened"));
+}
+
+// Phase 6 asked for from inside phase 1's selection would select phase 6,
+// and phase 1 would be reported with phase 6's temperature. The inner call
+// gets phase 6's last good value, without a bus access; so does a reading
+// of another GPU.
+TEST_F(BusReentryTest, AReadingFromInsideAReadingGetsTheLastGoodValue)
+{
+    sim::Device& chip = h.AddGpuWithChip();
+    chip.regs[0x0E] = 6;
+    chip.phaseTemps[0] = 41;
+    chip.phaseTemps[5] = 66;
+    h.AddGpuWithChip();
+    ASSERT_EQ(Describe(0), 1);
+    ASSERT_EQ(Describe(0x00010000u), 1);
+    ASSERT_EQ(GetSourceData(8), 66.0f);
+    ASSERT_EQ(GetSourceData(0x00010002u), GetSourceData(0x00010002u));
+    const float otherGpuCurrent = GetSourceData(0x00010002u);
+    chip.phaseTemps[5] = 70;  // a fresh reading would see this
+
+    float innerPhase6 = 0.0f;
+    float innerOtherGpu = 0.0f;
+    std::size_t accessesInside = 0;
+    inside.matches = WriteOf(0, 0x07);
+    inside.action = [&] {
+        std::size_t before = h.model.trace.size();
+        innerPhase6 = GetSourceData(8);
+        innerOtherGpu = GetSourceData(0x00010002u);
+        accessesInside = h.model.trace.size() - before;
+    };
+    inside.Arm();
+    EXPECT_EQ(GetSourceData(3), 41.0f);
+    EXPECT_EQ(innerPhase6, 66.0f);
+    EXPECT_EQ(innerOtherGpu, otherGpuCurrent);
+    EXPECT_EQ(accessesInside, 0u);
+}
+
+// Of many threads that try at once, exactly one claims the flag, and a
+// claim that was not taken never releases the one that was.
+TEST(ClaimFlagTest, OneClaimantAtATimeAndOnlyItReleases)
+{
+    ClaimFlag flag;
+    for (int round = 0; round < 50; ++round) {
+        std::atomic<int> ready{0};
+        std::atomic<int> winners{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&] {
+                ++ready;
+                while (ready.load() < 4) {
+                }
+                winners += flag.TryClaim() ? 1 : 0;
+            });
+        for (std::thread& t : threads)
+            t.join();
+        EXPECT_EQ(winners.load(), 1);
+        {
+            FlagClaim late(flag);
+            EXPECT_FALSE(late.Taken());
+        }
+        EXPECT_TRUE(flag.IsSet()) << "released by a claim that was not taken";
+        flag.Release();
+    }
+}
+
+}  // namespace
