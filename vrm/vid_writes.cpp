@@ -66,6 +66,27 @@ bool SameChip(const PinnedChip& chip, const ShownChip& shown)
     return chip.Bus() == shown.bus && chip.Dev() == shown.dev;
 }
 
+// What every write of the window begins with, on its pinned chip: a chip is
+// there, it is the one the window showed, and its active VID reads. False,
+// with the note ("<nothingWritten> ...<when>."), when one of them fails.
+bool ReadBeforeWrite(const PinnedChip& chip, const ShownChip& shown, const char* nothingWritten, const char* when,
+                     ActiveVid* present, char (&note)[kVidNoteCapacity])
+{
+    if (!chip.Present()) {
+        SetNote(note, "%s the VT1165 is not answering.", nothingWritten);
+        return false;
+    }
+    if (!SameChip(chip, shown)) {
+        SetNote(note, "%s the VT1165 was detected again since this was shown.", nothingWritten);
+        return false;
+    }
+    if (!ReadActiveVid(chip, present)) {
+        SetNote(note, "%s the VID could not be read%s.", nothingWritten, when);
+        return false;
+    }
+    return true;
+}
+
 // Writes value to GPU 2's vid_register when GPU 2's own chip sits where the
 // window GPU's chip was written, and the write is a step of at most one
 // code, in the direction pressed, from what GPU 2's register holds. GPU 2's
@@ -135,19 +156,9 @@ VidWriteOutcome PressVid(uint32_t g, const ShownChip& shown, VidMove move)
     ShownChip writtenAt;
     {
         PinnedChip chip(g);
-        if (!chip.Present()) {
-            SetNote(outcome.note, "Nothing written: the VT1165 is not answering.");
-            return outcome;
-        }
-        if (!SameChip(chip, shown)) {
-            SetNote(outcome.note, "Nothing written: the VT1165 was detected again since this was shown.");
-            return outcome;
-        }
         ActiveVid present;
-        if (!ReadActiveVid(chip, &present)) {
-            SetNote(outcome.note, "Nothing written: the VID could not be read at the press.");
+        if (!ReadBeforeWrite(chip, shown, "Nothing written:", " at the press", &present, outcome.note))
             return outcome;
-        }
         uint8_t stepped =
             StepVidValue(present.vid_value, move == VidMove::Up ? +1 : move == VidMove::Down ? -1 : 0);
         if (stepped == present.vid_value)
@@ -182,19 +193,9 @@ VidWriteOutcome WriteBackOnExit(uint32_t g, const ShownChip& shown, uint8_t show
     ShownChip writtenAt;
     {
         PinnedChip chip(g);
-        if (!chip.Present()) {
-            SetNote(outcome.note, "EXIT wrote nothing: the VT1165 is not answering.");
-            return outcome;
-        }
-        if (!SameChip(chip, shown)) {
-            SetNote(outcome.note, "EXIT wrote nothing: the VT1165 was detected again since this was shown.");
-            return outcome;
-        }
         ActiveVid present;
-        if (!ReadActiveVid(chip, &present)) {
-            SetNote(outcome.note, "EXIT wrote nothing: the VID could not be read.");
+        if (!ReadBeforeWrite(chip, shown, "EXIT wrote nothing:", "", &present, outcome.note))
             return outcome;
-        }
         if (present.vid_register != shownRegister || present.vid_value != shownValue) {
             SetNote(outcome.note, "EXIT wrote nothing: the chip no longer holds the VID shown.");
             return outcome;

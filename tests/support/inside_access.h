@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "sim/host_exports.h"
+#include "tests/support/plugin_harness.h"
 
 namespace test {
 
@@ -43,6 +44,20 @@ inline std::function<bool(const sim::HostAccess&)> ReadOf(uint32_t gpu, uint8_t 
 inline std::function<bool(const sim::HostAccess&)> WriteOf(uint32_t gpu, uint8_t reg)
 {
     return [gpu, reg](const sim::HostAccess& a) { return a.gpu == gpu && a.write && a.reg == reg; };
+}
+
+// The harness's box answer for a window that is pressed once with `button`,
+// the hook armed for that press (not for the showing before it), then left
+// with EXIT.
+inline std::function<int(const PromptCall&)> PressOnceWithHookArmed(InsideAccess& inside, int button,
+                                                                      int exitButton)
+{
+    return [&inside, button, exitButton](const PromptCall&) {
+        if (inside.Fired())
+            return exitButton;
+        inside.Arm();
+        return button;
+    };
 }
 
 }  // namespace test

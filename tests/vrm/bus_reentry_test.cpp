@@ -95,13 +95,7 @@ TEST_F(BusReentryTest, APressWritesOnlyToTheChipItBeganWith)
         nested = Describe(0);
         h.model.faults.failingBuses.clear();
     };
-    h.onPrompt = [&](const test::PromptCall&) {
-        if (!inside.Fired()) {
-            inside.Arm();  // the press's read, not the showing's
-            return UP;
-        }
-        return EXIT;
-    };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, UP, EXIT);
     h.model.ClearTrace();
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
 
@@ -128,13 +122,7 @@ TEST_F(BusReentryTest, A0x1cChangeDuringThePressWritesNothingAndIsSaid)
 
     inside.matches = ReadOf(0, 0x17);
     inside.action = [&] { chip.regs[0x1C] = 0x30; };
-    h.onPrompt = [&](const test::PromptCall&) {
-        if (!inside.Fired()) {
-            inside.Arm();
-            return UP;
-        }
-        return EXIT;
-    };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, UP, EXIT);
     h.model.ClearTrace();
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
 
@@ -174,13 +162,7 @@ TEST_F(BusReentryTest, TheMirrorWritesOnlyWhereGpuTwosChipWasPinned)
         nested = Describe(0x00020000u);
         h.model.faults.failingBuses.clear();
     };
-    h.onPrompt = [&](const test::PromptCall&) {
-        if (!inside.Fired()) {
-            inside.Arm();
-            return UP;
-        }
-        return EXIT;
-    };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, UP, EXIT);
     h.model.ClearTrace();
     EXPECT_EQ(SetupSource(0x00010000u, kHostWindow), 1);
 

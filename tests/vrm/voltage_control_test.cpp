@@ -401,13 +401,7 @@ TEST_F(VoltageControlTest, AChipThatStopsAnsweringIsSaidAtTheNextShowing)
     const std::string expected =
         "GPU=-1: the VT1165 is not answering.\n\nUP and DOWN write nothing until it answers again.\n"
         "EXIT closes this window.";
-    h.onPrompt = [&](const test::PromptCall&) {
-        if (!inside.Fired()) {
-            inside.Arm();  // fails every access from the press's VID read on
-            return DOWN;
-        }
-        return EXIT;
-    };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, DOWN, EXIT);
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
     ASSERT_EQ(h.prompts.size(), 2u);
     EXPECT_EQ(h.prompts[1].text, expected + "\n\nNothing written: the VID could not be read at the press.");
@@ -430,13 +424,7 @@ TEST_F(VoltageControlTest, AWrittenPressThatCannotBeReadBackIsShownAsWritten)
         return written && !a.write;
     };
     inside.action = [&] { h.model.faults.failingBuses.insert({0, 1}); };
-    h.onPrompt = [&](const test::PromptCall&) {
-        if (!inside.Fired()) {
-            inside.Arm();
-            return UP;
-        }
-        return EXIT;
-    };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, UP, EXIT);
     h.model.ClearTrace();
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
     ASSERT_EQ(h.prompts.size(), 2u);
