@@ -4,10 +4,10 @@
 #include "plugin/plugin_state.h"
 #include "plugin/startup.h"
 #include "plugin/win32/platform_win32.h"
+#include "plugin/win32/runtime_pools.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved)
 {
-    (void)reserved;
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
         g_platform = Win32PlatformServices();
@@ -20,6 +20,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved)
     }
     case DLL_PROCESS_DETACH:
         PluginDetach();
+        // Freed by FreeLibrary (reserved is null): the host goes on, so what
+        // the C++ runtime set aside at load goes back to the heap. At process
+        // exit nothing more: the heap goes away, and other threads may have
+        // been stopped in the middle of any call.
+        if (reserved == nullptr)
+            ReleaseRuntimePools();
         return TRUE;
     default:
         return TRUE;
