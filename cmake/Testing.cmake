@@ -1,8 +1,11 @@
 # Test helpers shared by every tests/ folder.
 #
-#   vt_add_native_test(NAME <name> SOURCES <files...> LIBS <libs...>)
+#   vt_add_native_test(NAME <name> SOURCES <files...> LIBS <libs...> [LABELS <labels...>])
 #     A GoogleTest program of the native build; each test case is its own
-#     ctest entry.
+#     ctest entry. Label "threads": the host calls in from several threads or
+#     from inside the plug-in's own sequences; such programs also run under
+#     ThreadSanitizer (preset tsan, which builds them alone: list new ones
+#     among its targets in CMakePresets.json).
 #   vt_add_wine_test(NAME <name> SOURCES <files...> LIBS <libs...>)
 #     A GoogleTest program of the Windows builds (win64 under wine64, win32
 #     under 32-bit wine), run as one ctest entry through wine (one wine start
@@ -22,13 +25,17 @@ else()
 endif()
 
 function(vt_add_native_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   if(WIN32)
     return()
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+  if(T_LABELS)
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 function(vt_add_wine_test)

@@ -1,4 +1,4 @@
-# Warnings are errors everywhere; the native build adds the sanitizers, the
+# Warnings are errors everywhere; the native builds add the sanitizers, the
 # Windows builds link the runtime statically so that no mingw DLL ships.
 add_compile_options(-Wall -Wextra -Werror)
 
@@ -22,6 +22,15 @@ elseif(VT_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+elseif(VT_TSAN)
+  # Data races and lock misuse in the tests whose host calls in from several
+  # threads or from inside the plug-in's own sequences. ThreadSanitizer does
+  # not combine with ASan.
+  if(VT_SANITIZE)
+    message(FATAL_ERROR "VT_TSAN and VT_SANITIZE exclude each other")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 elseif(VT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)

@@ -92,6 +92,9 @@ bool LoadGpu(const IniSection& section, uint32_t index, Vt1165Model* model, std:
         uint8_t bus;
         if (!ParseByte(*chipBus, &bus))
             return Fail(error, where + "chip_bus is not a bus number");
+        // No bus holds two devices at one address (the model refuses them).
+        if (model->Occupied(index, bus, kVt1165Address))
+            return Fail(error, where + "chip_bus and other_bus name the same bus: two devices cannot share 0x70");
         chip = &model->AddVt1165(index, bus);
     }
 

@@ -6,7 +6,7 @@
 //   [gpu0]
 //   buses = 3                 ; what GetI2CBusNumEx reports
 //   chip_bus = 2              ; the VT1165's bus; "none" for no chip
-//   other_bus = 0             ; optional second device at 0x70 ...
+//   other_bus = 0             ; optional second device at 0x70 (not on chip_bus) ...
 //   other_id = 0x0B           ; ... with this identifier
 //   reg.0x0E = 4              ; any VT1165 register
 //   phase_temps = 60,61,62,63,64,65

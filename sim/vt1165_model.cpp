@@ -1,6 +1,8 @@
 #include "sim/vt1165_model.h"
 
 #include <cmath>
+#include <cstdio>
+#include <stdexcept>
 
 namespace sim {
 
@@ -13,11 +15,24 @@ Gpu& Vt1165Model::AddGpu(uint32_t busCount)
     return gpus_.back();
 }
 
+Device& Vt1165Model::AddDevice(uint32_t gpu, uint8_t bus, uint8_t address)
+{
+    Gpu& g = gpus_.at(gpu);
+    if (Occupied(gpu, bus, address)) {
+        char what[96];
+        std::snprintf(what, sizeof what, "GPU %u bus %u already has a device at 0x%02X", static_cast<unsigned>(gpu),
+                      static_cast<unsigned>(bus), static_cast<unsigned>(address));
+        throw std::logic_error(what);
+    }
+    Device& device = g.devices.emplace_back();
+    device.bus = bus;
+    device.address = address;
+    return device;
+}
+
 Device& Vt1165Model::AddVt1165(uint32_t gpu, uint8_t bus)
 {
-    Device& chip = gpus_.at(gpu).devices.emplace_back();
-    chip.bus = bus;
-    chip.address = kVt1165Address;
+    Device& chip = AddDevice(gpu, bus, kVt1165Address);
     chip.isVt1165 = true;
     SetTypicalRegisters(chip);
     return chip;
@@ -25,12 +40,20 @@ Device& Vt1165Model::AddVt1165(uint32_t gpu, uint8_t bus)
 
 Device& Vt1165Model::AddOtherDevice(uint32_t gpu, uint8_t bus, uint8_t address, uint8_t id)
 {
-    Device& device = gpus_.at(gpu).devices.emplace_back();
-    device.bus = bus;
-    device.address = address;
+    Device& device = AddDevice(gpu, bus, address);
     device.isVt1165 = false;
     device.regs[reg::kDeviceId] = id;
     return device;
+}
+
+bool Vt1165Model::Occupied(uint32_t gpu, uint8_t bus, uint8_t address) const
+{
+    if (gpu >= gpus_.size())
+        return false;
+    for (const Device& d : gpus_[gpu].devices)
+        if (d.bus == bus && d.address == address)
+            return true;
+    return false;
 }
 
 Gpu* Vt1165Model::GpuAt(uint32_t gpu)
@@ -54,13 +77,14 @@ uint32_t Vt1165Model::BusCount(uint32_t gpu) const
     return gpu < gpus_.size() ? gpus_[gpu].busCount : 0;
 }
 
-Device* Vt1165Model::DeviceAt(uint32_t gpu, uint8_t bus, uint8_t dev)
+Device* Vt1165Model::DeviceAt(uint32_t gpu, uint8_t bus, uint8_t address)
 {
     Gpu* g = GpuAt(gpu);
     if (!g || bus >= g->busCount)
         return nullptr;
+    // At most one device matches: AddDevice refuses a second.
     for (Device& d : g->devices)
-        if (d.bus == bus && d.address == dev)
+        if (d.bus == bus && d.address == address)
             return &d;
     return nullptr;
 }
@@ -96,6 +120,7 @@ void Vt1165Model::Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_
     access.ok = ok;
     if (device) {
         access.device = true;
+        access.vt1165 = device->isVt1165;
         access.before = device->regs[reg];
         access.vidControl = device->regs[reg::kVidControl];
     }
@@ -104,6 +129,9 @@ void Vt1165Model::Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_
 
 int32_t Vt1165Model::Read(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
 {
+    std::unique_lock<std::mutex> transaction;
+    if (transactionLock)
+        transaction = std::unique_lock<std::mutex>(*transactionLock);
     Device* device = DeviceAt(gpu, bus, dev);
     if (!device || !data || InjectFailure(gpu, bus, reg)) {
         Record(device, gpu, bus, dev, reg, false, 0, false);
@@ -119,6 +147,9 @@ int32_t Vt1165Model::Read(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, u
 
 int32_t Vt1165Model::Write(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, const uint8_t* data)
 {
+    std::unique_lock<std::mutex> transaction;
+    if (transactionLock)
+        transaction = std::unique_lock<std::mutex>(*transactionLock);
     Device* device = DeviceAt(gpu, bus, dev);
     if (!device || !data || InjectFailure(gpu, bus, reg)) {
         Record(device, gpu, bus, dev, reg, true, data ? *data : 0, false);

@@ -4,10 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <random>
 #include <set>
 #include <utility>
-#include <deque>
 #include <vector>
 
 namespace sim {
@@ -42,8 +43,9 @@ struct BusAccess {
     bool ok;
     // The addressed device as it was just before the access, so that a
     // checker can judge each write against the chip's state at that moment,
-    // outside changes included. Both are 0 when no device sits there.
+    // outside changes included. All are 0 when no device sits there.
     bool device = false;    // a device answers at this GPU, bus and address
+    bool vt1165 = false;    // ... and it is a VT1165
     uint8_t before = 0;     // the register's value just before the access
     uint8_t vidControl = 0; // the device's register 0x1C just before the access
 };
@@ -78,13 +80,23 @@ class Vt1165Model {
 public:
     Vt1165Model();
 
-    // Topology.
+    // Topology. No bus holds two devices at one address: adding a device
+    // where one already sits (whatever the GPU's bus count) throws
+    // std::logic_error, so that a test can never build a topology whose
+    // accesses reach one device while a checker looks at the other.
     Gpu& AddGpu(uint32_t busCount);
     Device& AddVt1165(uint32_t gpu, uint8_t bus);
     Device& AddOtherDevice(uint32_t gpu, uint8_t bus, uint8_t address, uint8_t id);
     Gpu* GpuAt(uint32_t gpu);
     Device* Vt1165Of(uint32_t gpu);
     std::size_t GpuCount() const { return gpus_.size(); }
+    // Whether a device sits at this GPU, bus and address, reachable or not.
+    bool Occupied(uint32_t gpu, uint8_t bus, uint8_t address) const;
+    // The device that answers at this GPU, bus and address: null when none
+    // sits there or the bus is not below the GPU's bus count. Every Read and
+    // Write is routed by this lookup, and a checker that judges accesses
+    // finds devices through it too, so both always mean the same device.
+    Device* DeviceAt(uint32_t gpu, uint8_t bus, uint8_t address);
 
     // Host identity.
     uint32_t hostVersion = 0x02170000u;
@@ -96,6 +108,12 @@ public:
 
     // Faults.
     Faults faults;
+    // For hosts that call from several threads: when set, every Read and
+    // Write holds this lock for its whole transaction (fault injection, the
+    // device's registers, the trace entry), as a real bus carries one
+    // transaction at a time. Whoever changes the faults, registers or trace
+    // while such threads run holds it too. Null (the default): no locking.
+    std::mutex* transactionLock = nullptr;
     void Seed(uint32_t seed) { random_.seed(seed); }
 
     // Load curve: moves current and temperatures of every VT1165 a step.
@@ -111,7 +129,7 @@ public:
     static double ReportedVoltage(const Device& device);
 
 private:
-    Device* DeviceAt(uint32_t gpu, uint8_t bus, uint8_t dev);
+    Device& AddDevice(uint32_t gpu, uint8_t bus, uint8_t address);
     bool InjectFailure(uint32_t gpu, uint8_t bus, uint8_t reg);
     void Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write,
                 uint8_t value, bool ok);

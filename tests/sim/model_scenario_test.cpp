@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "sim/host_exports.h"
 #include "sim/scenario.h"
@@ -52,7 +53,9 @@ TEST(ScenarioTest, MistakesAreReportedNotGuessed)
     for (const char* text : {"[gpu0]\nchip_bus = 1\n", "[gpu0]\nbuses = 1\nreg.0x0E = 4\n",
                              "[gpu0]\nbuses = 1\nchip_bus = 0\nreg.0x100 = 1\n", "[gpu0\nbuses = 1\n",
                              "buses = 1\n", "[gpu0]\nbuses = 1\ncolour = blue\n",
-                             "[faults]\nfail_probability = 2\n"}) {
+                             "[faults]\nfail_probability = 2\n",
+                             // Two devices at one address: the chip on the other device's bus.
+                             "[gpu0]\nbuses = 2\nother_bus = 1\nchip_bus = 1\n"}) {
         sim::Vt1165Model model;
         std::string error;
         EXPECT_FALSE(sim::LoadScenario(text, &model, &error)) << text;
@@ -104,6 +107,42 @@ TEST(ModelTest, FaultsAndTrace)
     model.faults = sim::Faults();
     model.faults.failProbability = 1.0;
     EXPECT_FALSE(model.Read(0, 1, 0x70, 0x1A, &value));
+}
+
+// No bus holds two devices at one address: a topology that did would send
+// every access to one device while a checker looked at the other.
+TEST(ModelTest, OneDevicePerAddressAndEveryAccessReachesIt)
+{
+    sim::Vt1165Model model;
+    model.AddGpu(2);
+    model.AddGpu(2);
+    sim::Device& other = model.AddOtherDevice(0, 0, 0x70, 0x0B);
+    sim::Device& chip = model.AddVt1165(0, 1);
+    EXPECT_THROW(model.AddVt1165(0, 0), std::logic_error);
+    EXPECT_THROW(model.AddOtherDevice(0, 1, 0x70, 0x0C), std::logic_error);
+    model.AddOtherDevice(0, 7, 0x70, 0x0B);  // beyond the GPU's two buses: unreachable, but taken
+    EXPECT_THROW(model.AddVt1165(0, 7), std::logic_error);
+    EXPECT_EQ(model.GpuAt(0)->devices.size(), 3u);
+    // The same places on another GPU, and another address on the same bus, are free.
+    EXPECT_NO_THROW(model.AddVt1165(1, 0));
+    EXPECT_NO_THROW(model.AddOtherDevice(0, 1, 0x50, 0x0C));
+
+    EXPECT_EQ(model.DeviceAt(0, 0, 0x70), &other);
+    EXPECT_EQ(model.DeviceAt(0, 1, 0x70), &chip);
+    EXPECT_EQ(model.DeviceAt(0, 7, 0x70), nullptr);  // bus 7 is beyond the GPU's two
+    EXPECT_EQ(model.DeviceAt(0, 0, 0x50), nullptr);
+    EXPECT_EQ(model.DeviceAt(5, 0, 0x70), nullptr);
+
+    uint8_t value = 0x42;
+    ASSERT_TRUE(model.Write(0, 1, 0x70, 0x17, &value));
+    EXPECT_EQ(chip.regs[0x17], 0x42);
+    ASSERT_TRUE(model.Read(0, 0, 0x70, 0x1A, &value));
+    EXPECT_EQ(value, 0x0B);
+    ASSERT_EQ(model.trace.size(), 2u);
+    EXPECT_TRUE(model.trace[0].vt1165);
+    EXPECT_EQ(model.trace[0].before, 0x3C);
+    EXPECT_TRUE(model.trace[1].device);
+    EXPECT_FALSE(model.trace[1].vt1165);
 }
 
 TEST(ModelTest, WritingTheVidRegisterInUseMovesTheReportedVoltage)

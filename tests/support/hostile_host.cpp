@@ -46,8 +46,14 @@ void HostileHost::BuildGpus()
             chipBus = first->bus;
         }
         model.AddGpu(busCount);
-        if (!pair && OneIn(4))
-            model.AddOtherDevice(gpu, static_cast<uint8_t>(Pick(3)), 0x70, static_cast<uint8_t>(Pick(256)));
+        if (!pair && OneIn(4)) {
+            // Another device at 0x70 on one of the first three buses, never
+            // on the chip's: no bus holds two devices at one address.
+            uint32_t otherBus = Pick(2);
+            if (otherBus >= chipBus)
+                ++otherBus;
+            model.AddOtherDevice(gpu, static_cast<uint8_t>(otherBus), 0x70, static_cast<uint8_t>(Pick(256)));
+        }
         if (!pair && OneIn(4))
             continue;  // no chip
         sim::Device& chip = model.AddVt1165(gpu, chipBus);

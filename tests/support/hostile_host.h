@@ -29,7 +29,8 @@ public:
     // Three or four GPUs. GPU 1 and GPU 2 are the old host's pair, each with
     // its chip on a bus and VID registers of its own (at times the same bus,
     // at times GPU 2's VID close to GPU 1's); GPU 0 and GPU 3 may lack a bus
-    // or a chip or carry another device at 0x70. The host is old or new.
+    // or a chip or carry another device at 0x70 on a bus other than the
+    // chip's. The host is old or new.
     void BuildGpus();
     // What a host does after loading: a SetupSource without a window (so the
     // multi-GPU prompt is due), then every GPU described once.

@@ -13,7 +13,11 @@ struct HarnessPlatform {
     static PluginHarness& H() { return *PluginHarness::current_; }
 
     static int OpenLog(const char*) { return H().logOpenFails ? -1 : 3; }
-    static void WriteLog(int, const char* data, unsigned length) { H().logBytes.append(data, length); }
+    static void WriteLog(int, const char* data, unsigned length)
+    {
+        std::lock_guard<std::mutex> guard(H().platformMutex_);
+        H().logBytes.append(data, length);
+    }
     static void CloseLog(int) {}
     static void GetTime(LocalTime* out) { *out = H().clock; }
     static unsigned ReadProfile(const char* section, const char* key, const char* defaultValue, char* out,
@@ -39,18 +43,24 @@ struct HarnessPlatform {
                           const PromptBoxParams* params)
     {
         PluginHarness& h = H();
-        h.prompts.push_back(PromptCall{owner, text ? text : "", caption ? caption : "", type, params});
         // A copy: a box opened from inside onPrompt grows the list and would
         // leave a reference into it dangling.
-        const PromptCall call = h.prompts.back();
-        if (h.onPrompt)
-            return h.onPrompt(call);
-        if (!h.promptAnswers.empty()) {
-            int answer = h.promptAnswers.front();
-            h.promptAnswers.erase(h.promptAnswers.begin());
-            return answer;
+        const PromptCall call{owner, text ? text : "", caption ? caption : "", type, params};
+        {
+            std::lock_guard<std::mutex> guard(h.platformMutex_);
+            h.prompts.push_back(call);
+            if (!h.onPrompt) {
+                if (h.promptAnswers.empty())
+                    return 1;
+                int answer = h.promptAnswers.front();
+                h.promptAnswers.erase(h.promptAnswers.begin());
+                return answer;
+            }
         }
-        return 1;
+        // Never under the lock: the box's answer may call back into the
+        // plug-in, which may open another box. onPrompt itself is set before
+        // the host's threads start; what it shares is its own to guard.
+        return h.onPrompt(call);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -57,6 +58,9 @@ public:
 
 private:
     static PluginHarness* current_;
+    // The log and the record of boxes may be written from several of the
+    // host's threads at once.
+    std::mutex platformMutex_;
     friend struct HarnessPlatform;
 };
 

@@ -162,11 +162,14 @@ int SafetyOracle::Answered(const PromptCall& call, int answer)
         window.atPress.clear();
         if (window.press != Press::None) {
             ++presses_;
-            // What every chip holds at the press, to judge the press's writes.
+            // What every device holds at the press, to judge the press's
+            // writes: each found by the model's own lookup, so that the
+            // snapshot is of the very device the writes reach.
             for (uint32_t gpu = 0; gpu < h_.model.GpuCount(); ++gpu)
                 for (const sim::Device& d : h_.model.GpuAt(gpu)->devices)
-                    window.atPress[DeviceKey(gpu, d.bus, d.address)] =
-                        std::vector<uint8_t>(d.regs + kVidFirst, d.regs + kVidLast + 1);
+                    if (h_.model.DeviceAt(gpu, d.bus, d.address) == &d)
+                        window.atPress[DeviceKey(gpu, d.bus, d.address)] =
+                            std::vector<uint8_t>(d.regs + kVidFirst, d.regs + kVidLast + 1);
         }
     } else if (call.caption == kMultiGpuCaption || call.caption == kWarningCaption) {
         if (detectionBoxesUp_ > 0)

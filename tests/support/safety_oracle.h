@@ -13,6 +13,10 @@
 //     bit 7 kept;
 //   - per press, at most one code in the pressed direction from what the
 //     chip held when the button was pressed; EXIT changes no value.
+// The state a write is judged against is the addressed device's as the model
+// routes the access (sim::Vt1165Model::DeviceAt): the trace entry's values
+// just before the write, and the snapshot at the press, which takes each
+// device through that same lookup.
 // It also checks what the person at the card sees: one voltage window at a
 // time, the detection boxes never nested and each at most once per load, and
 // no window text with the no-value marker or a device address of 00.
@@ -68,7 +72,7 @@ private:
         uint32_t gpu;          // the GPU the window works on
         bool boxUp = false;
         Press press = Press::None;
-        std::map<DeviceKey, std::vector<uint8_t>> atPress;  // every device's 0x15..0x18 at the press
+        std::map<DeviceKey, std::vector<uint8_t>> atPress;  // every reachable device's 0x15..0x18 at the press
     };
 
     void Sync();

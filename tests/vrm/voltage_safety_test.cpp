@@ -4,6 +4,7 @@
 // up, and an old host's second GPU with its own bus and VID.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <random>
 #include <string>
@@ -185,6 +186,32 @@ TEST_F(VoltageSafetyTest, TheDetectionBoxesNeverNest)
     Describe(0);
     Describe(1);
     EXPECT_TRUE(oracle.Check()) << Report(oracle);
+}
+
+// The hostile host's GPUs are ones a real bus can have: never two devices at
+// one GPU, bus and address (the model would send every access to one of them
+// while the checker judged the press against the other).
+TEST(HostileHostGpus, NeverTwoDevicesAtOneAddress)
+{
+    int others = 0;
+    for (uint32_t seed = 1; seed <= 300; ++seed) {
+        std::mt19937 random(seed);
+        test::PluginHarness h;
+        test::SafetyOracle oracle(h);
+        test::HostileHost host(h, oracle, [&random](uint32_t n) { return n ? random() % n : 0u; });
+        ASSERT_NO_THROW(host.BuildGpus()) << "seed " << seed;
+        for (uint32_t gpu = 0; gpu < h.model.GpuCount(); ++gpu) {
+            const std::deque<sim::Device>& devices = h.model.GpuAt(gpu)->devices;
+            for (std::size_t i = 0; i < devices.size(); ++i) {
+                others += devices[i].isVt1165 ? 0 : 1;
+                for (std::size_t j = i + 1; j < devices.size(); ++j)
+                    EXPECT_FALSE(devices[i].bus == devices[j].bus && devices[i].address == devices[j].address)
+                        << "seed " << seed << ": GPU " << gpu << " bus " << int(devices[i].bus) << " holds two devices at 0x"
+                        << std::hex << int(devices[i].address);
+            }
+        }
+    }
+    EXPECT_GT(others, 50);  // the other devices are still there
 }
 
 // Whatever the host does between and inside the boxes, every write is one

@@ -1,0 +1,289 @@
+// Three host threads at once, as a host's timers and its user make them: one
+// presses UP, DOWN and EXIT in voltage windows, one describes the GPUs again
+// and again (with the chip on bus 0 failing to answer at times, so that
+// detection moves to a second VT1165 on bus 1 and back), one polls every
+// source. Every bus sequence of the plug-in must stay on one chip: every
+// write lands where a VT1165 sits, never at address 0x00, and a VID write
+// goes to the register that chip's 0x1C names just before it and moves that
+// register by at most one code, bit 7 kept.
+//
+// The chip model is not thread-safe: each single bus transaction runs under
+// one lock (the model's transaction lock), as a real bus carries one
+// transaction at a time, and so do the fault injections. Each host call
+// first waits a little, as a real transaction takes time, so that the other
+// threads' calls come between two of a sequence's transactions whatever the
+// machine's load. The trace records every access with the addressed device's
+// state just before it, under the transaction lock, and is judged once the
+// threads are done. On a plug-in whose sequences hold their GPU's lock and
+// one pinned copy of the chip's bus and address, no write breaks a rule.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "plugin/exports.h"
+#include "sim/host_exports.h"
+#include "tests/support/plugin_harness.h"
+
+namespace {
+
+constexpr int kUp = 23, kDown = 24, kExit = 25;
+constexpr int kBothGpus = 24;
+constexpr uint32_t kSourcesPerGpu = 11;
+void* const kHostWindow = reinterpret_cast<void*>(0x1234);
+
+// How much each thread does. A SetupSource that finds the chip's context
+// reset by a descriptor request opens no window, so the pressing thread
+// tries again, within a bound. The describing and polling threads go on
+// while windows are still being pressed, within their bounds.
+constexpr int kWindows = 300, kMaxSetupCalls = 50 * kWindows;
+constexpr int kMinDescriptions = 600, kMaxDescriptions = 20000;
+constexpr int kMinPollRounds = 300, kMaxPollRounds = 20000;
+
+struct Config {
+    bool oldHost;                        // 2.22, "Apply settings to both GPUs": presses mirrored to GPU 2
+    uint32_t gpus;                       // GPUs in the model
+    uint32_t windowGpu;                  // the GPU whose window is pressed
+    std::vector<uint32_t> twoChipGpus;   // GPUs with a second VT1165 on bus 1
+
+    bool TwoChips(uint32_t g) const
+    {
+        for (uint32_t t : twoChipGpus)
+            if (t == g)
+                return true;
+        return false;
+    }
+};
+
+// Judges the trace's writes; returns one line per broken rule with its count
+// and first example.
+class WriteJudge {
+public:
+    void Judge(const sim::BusAccess& a)
+    {
+        if (!a.write)
+            return;
+        ++writes_;
+        std::string what = Describe(a);
+        if (a.dev == 0x00)
+            Break("write to address 0x00", what);
+        if (!a.vt1165) {
+            Break("write where no VT1165 sits", what);
+            return;
+        }
+        if (a.reg == 0x07 || a.reg == 0x08)
+            return;  // a phase selection
+        if (a.reg < 0x15 || a.reg > 0x18) {
+            Break("write to a register other than VID or phase selection", what);
+            return;
+        }
+        ++vidWrites_;
+        uint8_t named = static_cast<uint8_t>(0x15 + ((a.vidControl >> 4) & 3));
+        if (a.reg != named)
+            Break("VID write to a register 0x1C does not name", what);
+        int step = (a.value & 0x7F) - (a.before & 0x7F);
+        if (step < -1 || step > 1 || (a.value & 0x80) != (a.before & 0x80))
+            Break("VID write more than one code from the register's value (or bit 7 changed)", what);
+    }
+
+    int Writes() const { return writes_; }
+    int VidWrites() const { return vidWrites_; }
+    bool Clean() const { return broken_.empty(); }
+    std::string Report() const
+    {
+        std::string text;
+        for (const auto& rule : broken_)
+            text += "  " + std::to_string(rule.second.first) + " x " + rule.first + ", first: " + rule.second.second +
+                    "\n";
+        return text;
+    }
+
+private:
+    static std::string Describe(const sim::BusAccess& a)
+    {
+        char text[160];
+        std::snprintf(text, sizeof text, "write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X (%s, held 0x%02X, 0x1C=0x%02X)%s",
+                      a.gpu, a.bus, a.dev, a.reg, a.value,
+                      a.vt1165 ? "VT1165" : a.device ? "another device" : "no device", a.before, a.vidControl,
+                      a.ok ? "" : " failed");
+        return text;
+    }
+    void Break(const std::string& rule, const std::string& what)
+    {
+        auto& entry = broken_[rule];
+        if (entry.first++ == 0)
+            entry.second = what;
+    }
+
+    int writes_ = 0;
+    int vidWrites_ = 0;
+    std::map<std::string, std::pair<int, std::string>> broken_;
+};
+
+class BusStressTest : public ::testing::Test {
+protected:
+    void Run(const Config& config);
+
+    // GPU g: a VT1165 on bus 0 using 0x17 = 0x40; on a two-chip GPU a
+    // second one on bus 1 using 0x15, with 0x15 and 0x17 at 0x50, so that a
+    // step computed on one chip and written to the other breaks a rule.
+    void BuildGpus(const Config& config)
+    {
+        h.model.hostVersion = config.oldHost ? 0x02160000u : 0x02170000u;
+        for (uint32_t g = 0; g < config.gpus; ++g) {
+            bool two = config.TwoChips(g);
+            sim::Device& first = h.AddGpuWithChip(two ? 2 : 1, 0);
+            first.regs[0x1C] = 0x20;
+            first.regs[0x17] = 0x40;
+            if (two) {
+                sim::Device& second = h.model.AddVt1165(g, 1);
+                second.regs[0x1C] = 0x00;
+                second.regs[0x15] = 0x50;
+                second.regs[0x17] = 0x50;
+            }
+        }
+    }
+
+    test::PluginHarness h;
+    std::mutex bus;   // the model's transaction lock
+};
+
+void BusStressTest::Run(const Config& config)
+{
+    BuildGpus(config);
+
+    // The boxes: answered from a seeded generator. Only the pressing thread
+    // opens windows, but the guard keeps any box from another thread safe.
+    std::mutex boxes;
+    std::mt19937 answers(20261208);
+    int presses = 0, exits = 0, otherBoxes = 0;
+    h.onPrompt = [&](const test::PromptCall& call) {
+        std::lock_guard<std::mutex> guard(boxes);
+        if (call.caption != "VRM Voltage Control") {
+            ++otherBoxes;
+            return call.caption == "Limited MultiGPU support" ? kBothGpus : 1;
+        }
+        uint32_t pick = answers() % 10;
+        if (pick < 2) {
+            ++exits;
+            return kExit;
+        }
+        ++presses;
+        return pick < 6 ? kUp : kDown;
+    };
+    auto windowsDone = [&] {
+        std::lock_guard<std::mutex> guard(boxes);
+        return exits;
+    };
+
+    // As a host starts: a SetupSource without a window, then every GPU
+    // described once (an old host's user chooses both GPUs here).
+    SetupSource(0, nullptr);
+    for (uint32_t g = 0; g < config.gpus; ++g) {
+        SourceDescriptor desc = {};
+        ASSERT_EQ(GetSourceDesc(g << 16, &desc), 1) << "GPU " << g;
+    }
+    h.model.ClearTrace();
+    h.model.transactionLock = &bus;
+    // Between two transactions another thread may get the bus, as on a real
+    // one: each host call first waits as long as a short transaction takes.
+    sim::g_onHostCall = [] { std::this_thread::sleep_for(std::chrono::microseconds(20)); };
+
+    std::atomic<bool> pressing{true}, describing{true};
+    std::atomic<int> descriptions{0}, pollRounds{0};
+    int injected = 0;
+
+    std::thread presser([&] {
+        for (int n = 0; n < kMaxSetupCalls && windowsDone() < kWindows; ++n) {
+            int before = descriptions;
+            if (SetupSource(config.windowGpu << 16, kHostWindow) == 0) {
+                // No window: the chip's context was being reset. Again once
+                // the describing thread has moved on.
+                while (descriptions == before && describing)
+                    std::this_thread::yield();
+            }
+        }
+        pressing = false;
+    });
+    std::thread describer([&] {
+        std::mt19937 random(7);
+        for (int n = 0; n < kMaxDescriptions && (n < kMinDescriptions || pressing); ++n) {
+            // Half the requests for the window's GPU, the rest for any.
+            uint32_t g = random() % 2 ? config.windowGpu : random() % config.gpus;
+            // Bus 0's chip fails to answer for this one request: detection
+            // moves to bus 1, and the next request moves it back.
+            bool fail = config.TwoChips(g) && random() % 3 == 0;
+            if (fail) {
+                std::lock_guard<std::mutex> transaction(bus);
+                h.model.faults.failingBuses.insert({g, 0});
+                ++injected;
+            }
+            SourceDescriptor desc = {};
+            GetSourceDesc(g << 16 | random() % kSourcesPerGpu, &desc);
+            if (fail) {
+                std::lock_guard<std::mutex> transaction(bus);
+                h.model.faults.failingBuses.erase({g, 0});
+            }
+            ++descriptions;
+            // A short pause, so that presses find a detected chip often
+            // enough to write.
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        }
+        describing = false;
+    });
+    std::thread poller([&] {
+        for (int n = 0; n < kMaxPollRounds && (n < kMinPollRounds || pressing); ++n) {
+            for (uint32_t g = 0; g < config.gpus; ++g)
+                for (uint32_t s = 0; s < kSourcesPerGpu; ++s)
+                    GetSourceData(g << 16 | s);
+            ++pollRounds;
+        }
+    });
+    presser.join();
+    describer.join();
+    poller.join();
+    h.model.transactionLock = nullptr;
+    sim::g_onHostCall = nullptr;
+
+    WriteJudge judge;
+    int onSecondChip = 0, onGpuTwo = 0;
+    for (const sim::BusAccess& a : h.model.trace) {
+        judge.Judge(a);
+        onSecondChip += a.write && a.bus == 1 ? 1 : 0;
+        onGpuTwo += a.write && a.gpu == 2 && a.reg >= 0x15 && a.reg <= 0x18 ? 1 : 0;
+    }
+    EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
+                               << " to VID registers), " << h.model.trace.size() << " accesses, " << presses
+                               << " presses, " << descriptions << " descriptor requests (" << injected
+                               << " with bus 0 failing), " << pollRounds << " polling rounds:\n"
+                               << judge.Report();
+
+    // The run must reach what it is for.
+    EXPECT_EQ(exits, kWindows);
+    EXPECT_GT(injected, kMinDescriptions / 16);
+    // Many presses find the chip's context being described again and write
+    // nothing; enough of them must still write.
+    EXPECT_GT(judge.VidWrites(), presses / 100);
+    EXPECT_EQ(otherBoxes, config.oldHost ? 1 : 0);
+    RecordProperty("writes", judge.Writes());
+    RecordProperty("vidWrites", judge.VidWrites());
+    RecordProperty("writesOnBusOne", onSecondChip);
+    RecordProperty("vidWritesOnGpuTwo", onGpuTwo);
+}
+
+// GPU 0 with two chips, its window pressed; GPU 1 polled and described
+// beside it.
+TEST_F(BusStressTest, NewHostTwoChipsOnGpuZero) { Run(Config{false, 2, 0, {0}}); }
+
+// An old host whose user applies settings to both GPUs: GPU 1's window, its
+// presses mirrored to GPU 2, both GPUs with two chips.
+TEST_F(BusStressTest, OldHostMirroringToGpuTwo) { Run(Config{true, 3, 1, {1, 2}}); }
+
+}  // namespace
