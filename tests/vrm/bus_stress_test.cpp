@@ -39,11 +39,14 @@ constexpr int kBothGpus = 24;
 constexpr uint32_t kSourcesPerGpu = 11;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
-// How much each thread does. A SetupSource that finds the chip's context
-// reset by a descriptor request opens no window, so the pressing thread
-// tries again, within a bound. The describing and polling threads go on
-// while windows are still being pressed, within their bounds.
-constexpr int kWindows = 300, kMaxSetupCalls = 50 * kWindows;
+// How much each thread does. Many presses find the chip's context being
+// described again, or detected on the other chip since the window showed
+// it, and write nothing; how many do depends on the machine's load. So the
+// pressing thread goes on, within a bound, until both enough windows were
+// closed and enough VID writes were made for the run to judge. The
+// describing and polling threads go on while windows are still being
+// pressed, within their bounds.
+constexpr int kWindows = 300, kMaxSetupCalls = 50 * kWindows, kMinVidWrites = 20;
 constexpr int kMinDescriptions = 600, kMaxDescriptions = 20000;
 constexpr int kMinPollRounds = 300, kMaxPollRounds = 20000;
 
@@ -200,8 +203,20 @@ void BusStressTest::Run(const Config& config)
     std::atomic<int> descriptions{0}, pollRounds{0};
     int injected = 0;
 
+    // VID writes in the trace so far, counted as the trace grows.
+    std::size_t counted = 0;
+    int vidWritesSoFar = 0;
+    auto enoughVidWrites = [&] {
+        std::lock_guard<std::mutex> transaction(bus);
+        for (; counted < h.model.trace.size(); ++counted) {
+            const sim::BusAccess& a = h.model.trace[counted];
+            vidWritesSoFar += a.write && a.reg >= 0x15 && a.reg <= 0x18 ? 1 : 0;
+        }
+        return vidWritesSoFar >= kMinVidWrites;
+    };
+
     std::thread presser([&] {
-        for (int n = 0; n < kMaxSetupCalls && windowsDone() < kWindows; ++n) {
+        for (int n = 0; n < kMaxSetupCalls && (windowsDone() < kWindows || !enoughVidWrites()); ++n) {
             int before = descriptions;
             if (SetupSource(config.windowGpu << 16, kHostWindow) == 0) {
                 // No window: the chip's context was being reset. Again once
@@ -266,11 +281,9 @@ void BusStressTest::Run(const Config& config)
                                << judge.Report();
 
     // The run must reach what it is for.
-    EXPECT_EQ(exits, kWindows);
+    EXPECT_GE(exits, kWindows);
     EXPECT_GT(injected, kMinDescriptions / 16);
-    // Many presses find the chip's context being described again and write
-    // nothing; enough of them must still write.
-    EXPECT_GT(judge.VidWrites(), presses / 100);
+    EXPECT_GE(judge.VidWrites(), kMinVidWrites);
     EXPECT_EQ(otherBoxes, config.oldHost ? 1 : 0);
     RecordProperty("writes", judge.Writes());
     RecordProperty("vidWrites", judge.VidWrites());
