@@ -10,10 +10,22 @@ constexpr uint32_t kHostAppId = 0x4F52564Eu;  // "ORVN"
 }  // namespace
 
 void (*g_onHostCall)() = nullptr;
-void (*g_onHostAccess)(const HostAccess& access) = nullptr;
+bool (*g_onHostAccess)(const HostAccess& access) = nullptr;
 
 void SetHostModel(Vt1165Model* model) { g_model = model; }
 Vt1165Model* HostModel() { return g_model; }
+
+int32_t Transfer(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
+{
+    if (g_onHostCall)
+        g_onHostCall();
+    if (!g_model)
+        return 0;
+    if (g_onHostAccess &&
+        !g_onHostAccess(HostAccess{gpu, bus, dev, reg, write, write && data ? *data : uint8_t(0)}))
+        return g_model->Refuse(gpu, bus, dev, reg, write, data);
+    return write ? g_model->Write(gpu, bus, dev, reg, data) : g_model->Read(gpu, bus, dev, reg, data);
+}
 
 void* FindHostFunction(const char* name)
 {
@@ -61,20 +73,12 @@ uint32_t GetI2CBusNumEx(uint32_t gpu)
 
 int32_t ReadI2CEx(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
 {
-    if (sim::g_onHostCall)
-        sim::g_onHostCall();
-    if (sim::g_onHostAccess)
-        sim::g_onHostAccess(sim::HostAccess{gpu, bus, dev, reg, false});
-    return sim::g_model ? sim::g_model->Read(gpu, bus, dev, reg, data) : 0;
+    return sim::Transfer(false, gpu, bus, dev, reg, data);
 }
 
 int32_t WriteI2CEx(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
 {
-    if (sim::g_onHostCall)
-        sim::g_onHostCall();
-    if (sim::g_onHostAccess)
-        sim::g_onHostAccess(sim::HostAccess{gpu, bus, dev, reg, true});
-    return sim::g_model ? sim::g_model->Write(gpu, bus, dev, reg, data) : 0;
+    return sim::Transfer(true, gpu, bus, dev, reg, data);
 }
 
 }  // extern "C"

@@ -28,6 +28,9 @@ namespace sim {
 void SetHostModel(Vt1165Model* model);
 Vt1165Model* HostModel();
 
+// What ReadI2CEx and WriteI2CEx do: the hooks, then the model's access.
+int32_t Transfer(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data);
+
 // Address of one of the six exports by name, null for any other name.
 void* FindHostFunction(const char* name);
 
@@ -35,14 +38,17 @@ void* FindHostFunction(const char* name);
 // pump messages or call back into the plug-in there. Null by default.
 extern void (*g_onHostCall)();
 
-// The same, told which access is under way (before the model sees it).
+// The same, told which access is under way (before the model sees it), and
+// able to make the host report it as failed: false, and the model records
+// it as a failed access without carrying it out.
 struct HostAccess {
     uint32_t gpu;
     uint8_t bus;
     uint8_t dev;
     uint8_t reg;
     bool write;
+    uint8_t value;   // the byte to be written; 0 for a read
 };
-extern void (*g_onHostAccess)(const HostAccess& access);
+extern bool (*g_onHostAccess)(const HostAccess& access);
 
 }  // namespace sim

@@ -145,6 +145,15 @@ int32_t Vt1165Model::Read(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, u
     return 1;
 }
 
+int32_t Vt1165Model::Refuse(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write, const uint8_t* data)
+{
+    std::unique_lock<std::mutex> transaction;
+    if (transactionLock)
+        transaction = std::unique_lock<std::mutex>(*transactionLock);
+    Record(DeviceAt(gpu, bus, dev), gpu, bus, dev, reg, write, write && data ? *data : 0, false);
+    return 0;
+}
+
 int32_t Vt1165Model::Write(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, const uint8_t* data)
 {
     std::unique_lock<std::mutex> transaction;

@@ -105,6 +105,9 @@ public:
     uint32_t BusCount(uint32_t gpu) const;
     int32_t Read(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data);
     int32_t Write(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, const uint8_t* data);
+    // An access that the host reports as failed without carrying it out
+    // (a test's hook decided so): recorded as a failed access; returns 0.
+    int32_t Refuse(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write, const uint8_t* data);
 
     // Faults.
     Faults faults;

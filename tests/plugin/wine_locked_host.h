@@ -1,14 +1,11 @@
-// The host's six exports for the re-entry and thread tests, in place of the
-// simulator's (sim/host_exports.cpp): each I2C transaction on the model runs
-// under the host's own lock, as a real host serialises its bus access (and
-// the model is not thread-safe), and before it, outside that lock and on the
-// plug-in's calling thread, the test sees which access is about to run. That
-// is where a host's I2C function calls back into the plug-in, or changes a
-// chip, in the middle of one of the plug-in's bus sequences. Accesses made
-// from inside that callback do not run it again.
-//
-// A program linking this must not use sim::SetHostModel or sim::g_onHostCall:
-// they would bring in the simulator's exports of the same names.
+// The simulator's host exports, serving a model for the re-entry and thread
+// tests: each I2C transaction on the model runs under the host's own lock
+// (the model's transaction lock), as a real host serialises its bus access
+// and the model is not thread-safe. Before each one, outside that lock and
+// on the plug-in's calling thread, the test sees which access is about to
+// run. That is where a host's I2C function calls back into the plug-in, or
+// changes a chip, in the middle of one of the plug-in's bus sequences.
+// Accesses made from inside that callback do not run it again.
 #pragma once
 
 #include <windows.h>

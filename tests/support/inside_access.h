@@ -22,14 +22,15 @@ public:
     bool Fired() const { return fired_; }
 
 private:
-    static void Trampoline(const sim::HostAccess& access)
+    static bool Trampoline(const sim::HostAccess& access)
     {
         InsideAccess& self = *current_;
         if (!self.armed_ || !self.matches(access))
-            return;
+            return true;
         self.armed_ = false;
         self.fired_ = true;
         self.action();
+        return true;
     }
     static inline InsideAccess* current_ = nullptr;
     bool armed_ = false;
