@@ -5,6 +5,7 @@
 
 #include "plugin/chip_detection.h"
 #include "plugin/plugin_state.h"
+#include "vrm/pinned_chip.h"
 #include "vrm/register_cache.h"
 
 namespace {
@@ -103,7 +104,12 @@ bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, SourceDescriptor* p
     const SourceRow& row = kSourceTable[dwSource];
     if (row.offered == Offered::Never)
         return false;
-    if (row.offered == Offered::IfPhaseActive && dwSource - kSourceFirstPhase >= GetPhaseCount(dwGpu))
+    // The phase count and the chip's identifier are the context's: read
+    // under the GPU's lock, as one bus sequence.
+    PinnedChip pinned(dwGpu);
+    if (!pinned.Entered())
+        return false;
+    if (row.offered == Offered::IfPhaseActive && dwSource - kSourceFirstPhase >= GetPhaseCount(pinned))
         return false;
 
     // Phase sources print their phase number 1..6; groups the GPU number less
