@@ -88,21 +88,3 @@ uint8_t GetVidMode(const PinnedChip& chip)
         ctx.m_vidMode = static_cast<uint8_t>(field >> kVidModeShift);
     return ctx.m_vidMode;
 }
-
-uint8_t GetPhaseCount(uint32_t dwGpu)
-{
-    PinnedChip chip(dwGpu);
-    return GetPhaseCount(chip);
-}
-
-uint8_t GetConfigField(uint32_t dwGpu, uint8_t n)
-{
-    PinnedChip chip(dwGpu);
-    return GetConfigField(chip, n);
-}
-
-uint8_t GetVidMode(uint32_t dwGpu)
-{
-    PinnedChip chip(dwGpu);
-    return GetVidMode(chip);
-}

@@ -8,19 +8,15 @@
 
 class PinnedChip;
 
-// Each takes the chip of a bus sequence in progress; the forms with a GPU
-// number run a sequence of their own.
+// Each takes the chip of a bus sequence in progress.
 
 // Number of active phases (register 0x0E), or kNotCached when it could not
 // be read (a chip answering 0xFF is read again on the next call).
 uint8_t GetPhaseCount(const PinnedChip& chip);
-uint8_t GetPhaseCount(uint32_t dwGpu);
 
 // Configuration field n (0..7) of the 40-bit configuration word, 0..31, or
 // kNotCached when it could not be read or n is out of range.
 uint8_t GetConfigField(const PinnedChip& chip, uint8_t n);
-uint8_t GetConfigField(uint32_t dwGpu, uint8_t n);
 
 // VID mode 0..7 (the top three bits of field 3), or kNotCached.
 uint8_t GetVidMode(const PinnedChip& chip);
-uint8_t GetVidMode(uint32_t dwGpu);
