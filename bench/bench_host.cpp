@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_state.h"
 #include "plugin/source_catalogue.h"

@@ -5,7 +5,7 @@
 
 #include "bench/alloc_counter.h"
 #include "bench/bench_host.h"
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/source_catalogue.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"

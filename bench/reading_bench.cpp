@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_host.h"
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/bus_sequence.h"
 #include "plugin/platform.h"
 #include "plugin/log.h"

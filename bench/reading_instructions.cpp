@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "bench/bench_host.h"
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/log.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"

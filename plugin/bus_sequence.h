@@ -1,59 +1,66 @@
 // A bus sequence: the accesses to one GPU's chip that belong together (a
-// reading, the voltage window's read-before-write, EXIT's write-back, the
-// write to an old host's second GPU, a descriptor request's reset and
-// scan). Each holds its GPU's lock from start to end, so that another thread
-// cannot reset the context, move the chip or switch the phase selection
-// between two of its accesses.
+// reading, the voltage window's read for a showing, a press's or EXIT's
+// read-before-write, the write to an old host's second GPU, a descriptor
+// request's scan and publication). Each holds its GPU's lock from start to
+// end, so that another thread can neither publish a new detection nor switch
+// the phase selection between two of its accesses.
 //
-// The host may call back into the plug-in from inside its own I2C functions,
-// that is from inside a sequence, on the same thread. Such a call must
-// neither wait for the lock its own thread holds nor open a message box
-// under it; InsideBusSequence() tells it where it is. A thread runs at most
-// one sequence at a time, so it never holds two GPUs' locks.
+// What keeps each access on the right chip, and which guard does what:
+//   - the GPU's lock: no other thread's sequence of that GPU runs meanwhile,
+//     so within a sequence the context (detection, caches) stays as it was
+//     when the sequence began;
+//   - the thread that owns each GPU's sequence: the host may call back into
+//     the plug-in from inside its own I2C functions, on the same thread, in
+//     the middle of a sequence. Such a call is told by InsideBusSequence():
+//     it never waits for a lock (its own thread holds one), never publishes
+//     a detection and never opens a box; a reading gets the stored value;
+//   - the chip a voltage window showed (its bus and address, vrm/vid_writes.h):
+//     a press or EXIT in a later sequence acts only on that chip;
+//   - claim flags (plugin/claim_flag.h): one voltage window at a time, and
+//     detection boxes never inside each other.
+//
+// No wait for a lock is without a bound: a call that does not get the lock
+// in time goes on without it (see kReadingWaitMs), and the log says once per
+// busy spell of a GPU for how long it was busy.
 #pragma once
 
 #include <cstdint>
 
+// How long a call waits for its GPU's lock before it goes on without it.
+// A reading returns the GPU's stored value instead: the host polls often
+// and must not stall. A press, EXIT, the write to GPU 2, a window's read for
+// its showing and a descriptor request write nothing or are refused: worth
+// a somewhat longer wait, never one the person at the card would feel.
+constexpr uint32_t kReadingWaitMs = 30;
+constexpr uint32_t kActionWaitMs = 200;
+
 // True while the calling thread is inside a bus sequence.
 bool InsideBusSequence();
 
-// True while the calling thread is inside a bus sequence of this GPU.
-bool InsideBusSequenceOf(uint32_t dwGpu);
-
 class BusSequence {
 public:
-    // Waits for the GPU's lock. Not entered (and nothing locked) when the
-    // GPU number is out of range or the calling thread is inside a sequence
-    // already.
-    explicit BusSequence(uint32_t dwGpu);
+    // Waits at most waitMs for the GPU's lock. Not entered (and nothing
+    // locked) when the GPU number is out of range, the calling thread is
+    // inside a sequence already, or the lock stayed busy (Busy()).
+    BusSequence(uint32_t dwGpu, uint32_t waitMs);
     ~BusSequence();
     BusSequence(const BusSequence&) = delete;
     BusSequence& operator=(const BusSequence&) = delete;
 
     bool Entered() const { return entered_; }
+    // The wait for the lock ran out: another sequence held it all along.
+    bool Busy() const { return busy_; }
     uint32_t Gpu() const { return dwGpu_; }
 
 private:
     uint32_t dwGpu_;
     bool entered_ = false;
+    bool busy_ = false;
 };
 
-// Holds another GPU's lock for one scope, for a call that comes from inside
-// a sequence of a different GPU and only copies stored values: the lock is
-// taken only when it is free at once, never waited for, since two threads
-// each inside a sequence and each waiting for the other's GPU would never go
-// on. Nothing is locked, and Taken() is false, when it is busy.
-class StoredValuesLock {
-public:
-    explicit StoredValuesLock(uint32_t dwGpu);
-    ~StoredValuesLock();
-    StoredValuesLock(const StoredValuesLock&) = delete;
-    StoredValuesLock& operator=(const StoredValuesLock&) = delete;
+// Writes the line of a busy spell that has not ended yet (at unload).
+void LogOpenBusySpells();
 
-    bool Taken() const { return taken_; }
-
-private:
-    uint32_t dwGpu_;
-    bool taken_ = false;
-    bool locked_ = false;
-};
+// Closes the locks' wake-up events: at unload, or at the end of a test,
+// when no sequence runs.
+void ReleaseBusLocks();

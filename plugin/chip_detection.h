@@ -9,14 +9,19 @@ constexpr uint8_t kVt1165DeviceId = 0x0A;   // what the VT1165 answers there
 
 enum class ScanResult { NoBus, NotFound, Found };
 
-// Reads the GPU's bus count and searches its buses in order for a device at
-// 0x70 whose identification register reads 0x0A. Fills m_bus, m_dev and
-// m_devID of the GPU's context when it is found. The caller holds the GPU's
-// bus sequence.
-ScanResult ScanForChip(uint32_t dwGpu);
+// What one scan found. Nothing of it is in the GPU's context until it is
+// published, in one step, under the GPU's lock (vrm/pinned_chip.h): until
+// then readings, windows and presses go on with the last detection.
+struct Detection {
+    ScanResult result = ScanResult::NoBus;
+    uint8_t bus = 0;      // where the chip answered (Found)
+    uint8_t devID = 0;    // the last identifier read, the chip's when Found
+};
 
-// The detection part of a descriptor request: resets the context, binds the
-// host, checks its version and scans, all under the GPU's lock; the
-// multi-GPU prompt and the detection-failure warning run outside it. Logs
-// the found device. Returns true when the chip was found.
-bool DetectChip(uint32_t dwGpu);
+// Reads the GPU's bus count and searches its buses in order for a device at
+// 0x70 whose identification register reads 0x0A. Touches no context. The
+// caller holds the GPU's bus sequence, with the host's functions bound.
+Detection ScanForChip(uint32_t dwGpu);
+
+// The log line of a chip found at detection.
+void LogFoundChip(uint32_t dwGpu, const Detection& found);

@@ -34,14 +34,17 @@ std::size_t FormatLogLine(char* out, const LocalTime& time, const char* message)
 
 void WriteLogLine(const char* message)
 {
-    if (g_state.g_logFile == kLogClosed || !g_platform.writeLog)
+    // Read once: the log may be closed on another thread meanwhile, and a
+    // closed log is never written to afterwards.
+    const int fd = g_state.g_logFile;
+    if (fd == kLogClosed || !g_platform.writeLog)
         return;
     LocalTime now = {};
     if (g_platform.getLocalTime)
         g_platform.getLocalTime(&now);
     char line[kLogLineCapacity];
     std::size_t length = FormatLogLine(line, now, message);
-    g_platform.writeLog(g_state.g_logFile, line, static_cast<unsigned>(length));
+    g_platform.writeLog(fd, line, static_cast<unsigned>(length));
 }
 
 void LogPrintf(const char* format, ...)

@@ -35,14 +35,18 @@ struct PlatformServices {
     // The plug-in's message box.
     PFN_ShowPromptBox showPromptBox;
 
-    // One lock per GPU number (below 16), held for the whole of a bus
-    // sequence (see plugin/bus_sequence.h). No thread ever takes a lock it
-    // holds, nor waits for a second GPU's lock while it holds one. All three
-    // null: the host calls from one thread only and nothing needs locking.
-    void (*lockGpuBus)(uint32_t dwGpu);
-    void (*unlockGpuBus)(uint32_t dwGpu);
-    // Takes the lock only when it is free at once; true when taken.
-    bool (*tryLockGpuBus)(uint32_t dwGpu);
+    // Wake-up events for the bus locks (plugin/timed_lock.h): auto-reset,
+    // created unsignalled. waitEvent returns when the event is signalled or
+    // after at most `milliseconds`. Null: the host calls from one thread
+    // only, and a lock that is held is never waited for.
+    void* (*createEvent)();
+    bool (*waitEvent)(void* event, uint32_t milliseconds);
+    void (*signalEvent)(void* event);
+    void (*closeEvent)(void* event);
+
+    // A millisecond clock that wraps around; only differences are used.
+    // Null: a wait for a lock is one wait for its event.
+    uint32_t (*tickCountMs)();
 
     // A number of the calling thread, never 0. Null: one thread only.
     uint32_t (*currentThreadId)();

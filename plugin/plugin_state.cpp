@@ -19,9 +19,8 @@ void InitContext(uint32_t dwGpu)
     ctx.m_phaseCount = kNotCached;
     ctx.m_OVP_OCP_State = 0;
     ctx.m_voltage = kNoValue;
-    for (float& t : ctx.m_phaseTemp)
+    for (SharedFloat& t : ctx.m_phaseTemp)
         t = kNoValue;
     ctx.m_current = kNoValue;
     ctx.m_currentScale = kResetCurrentScale;
-    ++g_state.g_contextGeneration[dwGpu];
 }

@@ -6,7 +6,7 @@
 
 #include "plugin/claim_flag.h"
 #include "plugin/host_services.h"
-#include "plugin/shared_byte.h"
+#include "plugin/shared_value.h"
 
 constexpr uint32_t kMaxGpus = 16;
 constexpr std::size_t kPathCapacity = 260;  // platform path limit, terminator included
@@ -20,24 +20,31 @@ constexpr float kNoValue = 3.4028235e38f;
 constexpr float kResetCurrentScale = 50.0f;
 constexpr int kPhaseSlots = 6;
 constexpr int kConfigFields = 8;
+// Bits of m_OVP_OCP_State.
+constexpr uint8_t kStateOverVoltage = 0x02;
+constexpr uint8_t kStateOverCurrent = 0x01;
 
+// One GPU's context. Detection and the caches are read and written only
+// inside a bus sequence of the GPU, through its pinned chip. The last good
+// readings, the protection state and the phase count are written there too,
+// but any caller may copy them at any time: they are Shared values.
 struct GpuContext {
     uint8_t m_bus;
     uint8_t m_dev;      // 0: no chip on this GPU; the chip's address once found
     uint8_t m_devID;
     uint8_t m_config[kConfigFields];
     uint8_t m_vidMode;
-    uint8_t m_phaseCount;
-    uint8_t m_OVP_OCP_State;  // bit 1 over-voltage, bit 0 over-current
-    float m_voltage;
-    float m_phaseTemp[kPhaseSlots];
-    float m_current;
+    SharedByte m_phaseCount;
+    SharedByte m_OVP_OCP_State;  // bit 1 over-voltage, bit 0 over-current
+    SharedFloat m_voltage;
+    SharedFloat m_phaseTemp[kPhaseSlots];
+    SharedFloat m_current;
     float m_currentScale;
 };
 
 struct PluginState {
     SharedByte g_bSupportsMultiGPU = 1;
-    int g_logFile = kLogClosed;
+    Shared<int> g_logFile = kLogClosed;
     char g_logPath[kPathCapacity] = {};
     SharedByte g_bApplyToBoth = 0;
     char g_cfgPath[kPathCapacity] = {};
@@ -55,10 +62,9 @@ struct PluginState {
     // Claimed while the multi-GPU prompt or the detection-failure warning is
     // up: the other one is not opened inside it, and stays due.
     ClaimFlag g_bDetectionBoxOpen;
-    // Per GPU: counts every reset and every detection of its context, so
-    // that a bus sequence can tell that the chip it pinned is still the one
-    // the context names. Changed only under the GPU's lock.
-    uint32_t g_contextGeneration[kMaxGpus] = {};
+    // Set when the module is being unloaded: every export entered from then
+    // on returns at once.
+    SharedByte g_bDetaching = 0;
     // [VT1165] VoltageLimit: UP never writes a code whose voltage is above
     // it. Unset (0) means no limit.
     uint8_t g_bVoltageLimit = 0;
@@ -67,8 +73,11 @@ struct PluginState {
 
 extern PluginState g_state;
 
-// Puts the context of one GPU back to its reset values: no chip, empty
-// caches, no readings, the reset current scale. Does not check dwGpu.
-void InitContext(uint32_t dwGpu);
+// The per-reading log lines are formed only when the configuration asks for
+// them ([VT1165] Logging = TRUE sets the flag to exactly 1).
+inline bool ReadingLogEnabled() { return g_state.g_bLogging == 1; }
 
-inline GpuContext& ContextOf(uint32_t dwGpu) { return g_state.g_context[dwGpu]; }
+// Puts the context of one GPU back to its reset values: no chip, empty
+// caches, no readings, the reset current scale. Does not check dwGpu. The
+// caller holds the GPU's bus sequence (detection publishes through it).
+void InitContext(uint32_t dwGpu);

@@ -5,16 +5,8 @@
 
 #include "plugin/chip_detection.h"
 #include "plugin/plugin_state.h"
-#include "vrm/pinned_chip.h"
-#include "vrm/register_cache.h"
 
 namespace {
-
-enum class Offered : uint8_t {
-    Never,
-    Always,
-    IfPhaseActive,   // phase dwSource - 2 is within the GPU's phase count
-};
 
 // What a text's format takes: nothing, one number (the phase, or the GPU
 // number less one for groups), the chip name, or the phase then the chip name.
@@ -26,7 +18,7 @@ struct SourceText {
 };
 
 struct SourceRow {
-    Offered offered;
+    SourceOffer offered;
     SourceText name;
     const char* unit;
     SourceText group;
@@ -42,20 +34,20 @@ constexpr const char* kCelsiusUnit = "\xB0" "C";   // degree sign and C in code 
 
 // Sources 3..8, phases 1..6.
 constexpr SourceRow kPhaseRow = {
-    Offered::IfPhaseActive, {"VRM Phase %d Temperature", TextArgs::Number}, kCelsiusUnit, {"VRM%d", TextArgs::Number},
+    SourceOffer::IfPhaseActive, {"VRM Phase %d Temperature", TextArgs::Number}, kCelsiusUnit, {"VRM%d", TextArgs::Number},
     90.0f, 50.0f, 1.0f, "%6.0f", {"Temperature reported by phase %d of %s voltage regulator", TextArgs::NumberChip}};
 
 // One row per source number 0..10.
 constexpr SourceRow kSourceTable[kSourcesPerGpu] = {
-    {Offered::Always, {"VRM Output Voltage", TextArgs::None}, "V", {"VRM", TextArgs::None},
+    {SourceOffer::Always, {"VRM Output Voltage", TextArgs::None}, "V", {"VRM", TextArgs::None},
      1.3f, 1.0f, 1.0f, "%6.4f", {"Output voltage reported by %s voltage regulator", TextArgs::Chip}},
-    {Offered::Never, {"", TextArgs::None}, "", {"", TextArgs::None}, 0.0f, 0.0f, 0.0f, "", {"", TextArgs::None}},
-    {Offered::Always, {"VRM Output Current", TextArgs::None}, "A", {"VRM%d", TextArgs::Number},
+    {SourceOffer::Never, {"", TextArgs::None}, "", {"", TextArgs::None}, 0.0f, 0.0f, 0.0f, "", {"", TextArgs::None}},
+    {SourceOffer::Always, {"VRM Output Current", TextArgs::None}, "A", {"VRM%d", TextArgs::Number},
      50.0f, 0.0f, 1.0f, "%6.2f", {"Average current reported by %s voltage regulator", TextArgs::Chip}},
     kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow,
-    {Offered::Always, {"OVP Status", TextArgs::None}, kProtectionUnit, {"OVP%d", TextArgs::Number},
+    {SourceOffer::Always, {"OVP Status", TextArgs::None}, kProtectionUnit, {"OVP%d", TextArgs::Number},
      1.0f, 0.0f, 0.0f, "%6.0f", {"Over Voltage Protection Status reported by %s VT1165", TextArgs::Chip}},
-    {Offered::Always, {"OCP Status", TextArgs::None}, kProtectionUnit, {"OCP%d", TextArgs::Number},
+    {SourceOffer::Always, {"OCP Status", TextArgs::None}, kProtectionUnit, {"OCP%d", TextArgs::Number},
      1.0f, 0.0f, 0.0f, "%6.0f", {"Over Current Protection Status reported by %s VT1165", TextArgs::Chip}},
 };
 
@@ -92,31 +84,29 @@ void CopyText(char (&field)[N], const char* text)
 
 }  // namespace
 
-const char* ChipName(uint32_t dwGpu)
+SourceOffer OfferOf(uint32_t dwSource)
 {
-    return dwGpu < kMaxGpus && ContextOf(dwGpu).m_devID == kVt1165DeviceId ? "VT1165" : "VTxxxx";
+    return dwSource < kSourcesPerGpu ? kSourceTable[dwSource].offered : SourceOffer::Never;
 }
 
-bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, SourceDescriptor* pDesc)
+const char* ChipName(uint8_t devID)
 {
-    if (!pDesc || dwGpu >= kMaxGpus || dwSource >= kSourcesPerGpu)
+    return devID == kVt1165DeviceId ? "VT1165" : "VTxxxx";
+}
+
+bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, const ChipFacts& facts, SourceDescriptor* pDesc)
+{
+    if (!pDesc || dwGpu >= kMaxGpus || OfferOf(dwSource) == SourceOffer::Never)
         return false;
     const SourceRow& row = kSourceTable[dwSource];
-    if (row.offered == Offered::Never)
-        return false;
-    // The phase count and the chip's identifier are the context's: read
-    // under the GPU's lock, as one bus sequence.
-    PinnedChip pinned(dwGpu);
-    if (!pinned.Entered())
-        return false;
-    if (row.offered == Offered::IfPhaseActive && dwSource - kSourceFirstPhase >= GetPhaseCount(pinned))
+    if (row.offered == SourceOffer::IfPhaseActive && dwSource - kSourceFirstPhase >= facts.phaseCount)
         return false;
 
     // Phase sources print their phase number 1..6; groups the GPU number less
     // one (GPU 0 is in VRM-1, GPU 1 in VRM0).
     int phase = static_cast<int>(dwSource) - 2;
     int groupNumber = static_cast<int>(dwGpu) - 1;
-    const char* chip = ChipName(dwGpu);
+    const char* chip = ChipName(facts.devID);
 
     FormatText(pDesc->szSourceName, row.name, phase, chip);
     CopyText(pDesc->szUnitText, row.unit);

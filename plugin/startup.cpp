@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plugin/bus_sequence.h"
 #include "plugin/config_comment.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
@@ -79,10 +80,19 @@ bool PluginAttach(const char* modulePath)
 
 void PluginDetach()
 {
-    if (g_state.g_logFile == kLogClosed)
+    // Exports entered from now on return at once.
+    g_state.g_bDetaching = 1;
+    if (g_state.g_logFile == kLogClosed) {
+        ReleaseBusLocks();
         return;
+    }
+    LogOpenBusySpells();
     WriteLogLine("DllMain: DLL_PROCESS_DETACH\n");
-    if (g_platform.closeLog)
-        g_platform.closeLog(g_state.g_logFile);
+    // Marked closed before it is closed: a line formed on another thread
+    // from now on is dropped, never written to a closed or reused descriptor.
+    const int fd = g_state.g_logFile;
     g_state.g_logFile = kLogClosed;
+    if (g_platform.closeLog)
+        g_platform.closeLog(fd);
+    ReleaseBusLocks();
 }

@@ -1,26 +1,53 @@
 #include "vrm/pinned_chip.h"
 
-PinnedChip::PinnedChip(uint32_t dwGpu) : sequence_(dwGpu)
+#include "vrm/vt1165_regs.h"
+
+namespace {
+
+// A last belt under the voltage window's own checks: whatever a caller asks,
+// the chip is never written anywhere else.
+bool WritableRegister(uint8_t reg)
 {
+    return reg == kRegPhaseKey || reg == kRegPhaseSelect || (reg >= kRegVidFirst && reg <= kRegVidLast);
+}
+
+}  // namespace
+
+PinnedChip::PinnedChip(uint32_t dwGpu, uint32_t waitMs) : sequence_(dwGpu, waitMs)
+{
+    Pin();
+}
+
+void PinnedChip::Pin()
+{
+    present_ = false;
     if (!sequence_.Entered())
         return;
-    const GpuContext& ctx = ContextOf(dwGpu);
+    const GpuContext& ctx = Context();
     bus_ = ctx.m_bus;
     dev_ = ctx.m_dev;
-    generation_ = g_state.g_contextGeneration[dwGpu];
     read_ = g_state.g_hostServices.ReadI2CEx;
     write_ = g_state.g_hostServices.WriteI2CEx;
     present_ = dev_ != 0 && read_ && write_;
 }
 
-bool PinnedChip::Unchanged() const
+void PinnedChip::Publish(const Detection& found)
 {
-    return sequence_.Entered() && g_state.g_contextGeneration[sequence_.Gpu()] == generation_;
+    if (!sequence_.Entered())
+        return;
+    InitContext(sequence_.Gpu());
+    GpuContext& ctx = Context();
+    ctx.m_devID = found.devID;
+    if (found.result == ScanResult::Found) {
+        ctx.m_bus = found.bus;
+        ctx.m_dev = kChipAddress;
+    }
+    Pin();
 }
 
 bool PinnedChip::Read(uint8_t reg, uint8_t* value) const
 {
-    if (!present_ || !value || !Unchanged())
+    if (!present_ || !value)
         return false;
     // The host writes into a buffer of our own; the caller's byte is only
     // touched once the host has reported success.
@@ -33,7 +60,7 @@ bool PinnedChip::Read(uint8_t reg, uint8_t* value) const
 
 bool PinnedChip::Write(uint8_t reg, uint8_t value) const
 {
-    if (!present_ || !Unchanged())
+    if (!present_ || !WritableRegister(reg))
         return false;
     uint8_t buffer = value;
     return write_(sequence_.Gpu(), bus_, dev_, reg, &buffer) != 0;

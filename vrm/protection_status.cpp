@@ -8,26 +8,40 @@
 #include "vrm/readings.h"
 #include "vrm/vt1165_regs.h"
 
-float ReadProtectionStatus(uint32_t dwGpu, uint8_t bit)
+namespace {
+
+// The bit of the context's protection state that a status bit of register
+// 0x0D sets.
+uint8_t StateBitOf(uint8_t statusBit)
 {
-    PinnedChip chip(dwGpu);
-    GpuContext& ctx = ContextOf(dwGpu);
+    return statusBit == kProtOvp ? kStateOverVoltage : kStateOverCurrent;
+}
+
+}  // namespace
+
+float ReadProtectionStatus(const PinnedChip& chip, uint8_t bit)
+{
+    if (!chip.Entered())
+        return 0.0f;
+    GpuContext& ctx = chip.Context();
+    const uint8_t stateBit = StateBitOf(bit);
     float result = kNoValue;
     uint8_t status = 0;
     if (chip.Read(kRegProtStatus, &status)) {
+        // Changed only here, under the GPU's lock: read, modify, write.
+        const uint8_t state = ctx.m_OVP_OCP_State;
         if (status & bit) {
-            ctx.m_OVP_OCP_State = static_cast<uint8_t>(ctx.m_OVP_OCP_State | bit);
+            ctx.m_OVP_OCP_State = static_cast<uint8_t>(state | stateBit);
             result = 1.0f;
         } else {
             // Only the other source's bit survives.
-            uint8_t otherBit = bit == kProtOvp ? kProtOcp : kProtOvp;
-            ctx.m_OVP_OCP_State = static_cast<uint8_t>(ctx.m_OVP_OCP_State & otherBit);
+            ctx.m_OVP_OCP_State = static_cast<uint8_t>(state & ~stateBit);
             result = 0.0f;
         }
     }
     if (ReadingLogEnabled())
         LogPrintf("GetSourceData: %s data=0x%02X result=%1.1f g_context[%i].m_OVP_OCP_State=0x%02X",
                   bit == kProtOvp ? "OVP" : "OCP", static_cast<unsigned>(status), static_cast<double>(result),
-                  static_cast<int>(dwGpu), static_cast<unsigned>(ctx.m_OVP_OCP_State));
-    return (ctx.m_OVP_OCP_State & bit) ? 1.0f : 0.0f;
+                  static_cast<int>(chip.Gpu()), static_cast<unsigned>(ctx.m_OVP_OCP_State));
+    return (ctx.m_OVP_OCP_State & stateBit) ? 1.0f : 0.0f;
 }

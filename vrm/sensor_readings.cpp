@@ -1,16 +1,16 @@
 // Output current and phase temperatures.
 #include "plugin/plugin_state.h"
-#include "plugin/source_catalogue.h"
 #include "vrm/pinned_chip.h"
 #include "vrm/reading_common.h"
 #include "vrm/readings.h"
 #include "vrm/register_cache.h"
 #include "vrm/vt1165_regs.h"
 
-float ReadOutputCurrent(uint32_t dwGpu)
+float ReadOutputCurrent(const PinnedChip& chip)
 {
-    PinnedChip chip(dwGpu);
-    GpuContext& ctx = ContextOf(dwGpu);
+    if (!chip.Entered())
+        return kNoValue;
+    GpuContext& ctx = chip.Context();
     float result = kNoValue;
     uint8_t code = 0;
     if (chip.Read(kRegCurrent, &code))
@@ -34,39 +34,18 @@ bool ReadSelectedPhase(const PinnedChip& chip, uint8_t phase, uint8_t* temperatu
 
 }  // namespace
 
-float ReadPhaseTemperature(uint32_t dwGpu, uint8_t k)
+float ReadPhaseTemperature(const PinnedChip& chip, uint8_t k)
 {
-    if (k >= kPhaseSlots)
+    if (k >= kPhaseSlots || !chip.Entered())
         return kNoValue;
-    PinnedChip chip(dwGpu);
     // An unreadable phase count (0xFF) lets every phase through.
     if (k >= GetPhaseCount(chip))
         return kNoValue;
 
-    GpuContext& ctx = ContextOf(dwGpu);
+    GpuContext& ctx = chip.Context();
     float result = kNoValue;
     uint8_t temperature = 0;
     if (ReadSelectedPhase(chip, static_cast<uint8_t>(k + 1), &temperature))
         result = static_cast<float>(temperature);
     return StoreAndReturn(ctx.m_phaseTemp[k], result);
-}
-
-float StoredReading(uint32_t dwGpu, uint32_t dwSource)
-{
-    const GpuContext& ctx = ContextOf(dwGpu);
-    switch (dwSource) {
-    case kSourceOutputVoltage: return ctx.m_voltage;
-    case kSourceOutputCurrent: return ctx.m_current;
-    case kSourceOvpStatus: return (ctx.m_OVP_OCP_State & kProtOvp) ? 1.0f : 0.0f;
-    case kSourceOcpStatus: return (ctx.m_OVP_OCP_State & kProtOcp) ? 1.0f : 0.0f;
-    default: break;
-    }
-    if (dwSource >= kSourceFirstPhase && dwSource <= kSourceLastPhase) {
-        uint32_t k = dwSource - kSourceFirstPhase;
-        // A phase beyond a known phase count has no reading.
-        if (ctx.m_phaseCount != kNotCached && k >= ctx.m_phaseCount)
-            return kNoValue;
-        return ctx.m_phaseTemp[k];
-    }
-    return kNoValue;
 }

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "plugin/bus_sequence.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 #include "plugin/voltage_limit.h"
@@ -52,39 +53,97 @@ bool MirrorWanted(uint32_t g)
     return g_state.g_bSupportsMultiGPU == 0 && g_state.g_bApplyToBoth && g != kMirrorGpu;
 }
 
-// Reads 0x1C once more just before a write: true when it still reads as it
-// did when the VID register was chosen, so that the write goes to the
-// register 0x1C names at that moment.
-bool ControlUnchanged(const PinnedChip& chip, const ActiveVid& read)
-{
-    uint8_t control = 0;
-    return chip.Read(kRegVidControl, &control) && control == read.control;
-}
-
 bool SameChip(const PinnedChip& chip, const ShownChip& shown)
 {
     return chip.Bus() == shown.bus && chip.Dev() == shown.dev;
 }
 
-// What every write of the window begins with, on its pinned chip: a chip is
-// there, it is the one the window showed, and its active VID reads. False,
-// with the note ("<nothingWritten> ...<when>."), when one of them fails.
-bool ReadBeforeWrite(const PinnedChip& chip, const ShownChip& shown, const char* nothingWritten, const char* when,
-                     ActiveVid* present, char (&note)[kVidNoteCapacity])
+// Where a guarded write stopped, if it did.
+enum class Stop {
+    None,              // written
+    Busy,              // another sequence held the GPU's lock all along
+    NoChip,            // no chip detected (or no longer)
+    Moved,             // the chip is not where the window showed it
+    Unreadable,        // 0x1C or the VID register it names could not be read
+    Declined,          // the writer's own rule said no (and said why, if at all)
+    StoppedAnswering,  // 0x1C could not be read again just before the write
+    ControlChanged,    // 0x1C names another register by then
+    WriteFailed,       // the host reported the write as failed
+};
+
+using Note = char[kVidNoteCapacity];
+
+// The guarded write on the pinned chip: the chip is there and where it was
+// shown, its active VID reads, `decide` picks the value from what the
+// register holds (false: nothing to write, with the reason in the note when
+// there is one to tell), and 0x1C still reads the same just before the write.
+template <typename Decide>
+Stop GuardedVidWrite(const PinnedChip& chip, const ShownChip& at, const Decide& decide, ActiveVid* present,
+                     uint8_t* value, Note& note)
 {
-    if (!chip.Present()) {
-        SetNote(note, "%s the VT1165 is not answering.", nothingWritten);
-        return false;
+    if (chip.Busy())
+        return Stop::Busy;
+    if (!chip.Present())
+        return Stop::NoChip;
+    if (!SameChip(chip, at))
+        return Stop::Moved;
+    if (!ReadActiveVid(chip, present))
+        return Stop::Unreadable;
+    if (!decide(*present, value, note))
+        return Stop::Declined;
+    uint8_t control = 0;
+    if (!chip.Read(kRegVidControl, &control))
+        return Stop::StoppedAnswering;
+    if (control != present->control)
+        return Stop::ControlChanged;
+    return chip.Write(present->vid_register, *value) ? Stop::None : Stop::WriteFailed;
+}
+
+// How one writer words a stop in the window and the log.
+struct Wording {
+    const char* prefix;
+    const char* busy;
+    const char* noChip;
+    const char* moved;
+    const char* unreadable;
+    const char* stoppedAnswering;
+    const char* controlChanged;
+};
+
+constexpr Wording kPressWording = {
+    "Nothing written:", "the VT1165 was busy.", "the VT1165 is not answering.",
+    "the VT1165 was detected again since this was shown.", "the VID could not be read at the press.",
+    "the VT1165 stopped answering during the press.", "register 0x1C changed during the press."};
+
+constexpr Wording kExitWording = {
+    "EXIT wrote nothing:", "the VT1165 was busy.", "the VT1165 is not answering.",
+    "the VT1165 was detected again since this was shown.", "the VID could not be read.",
+    "the VT1165 stopped answering.", "register 0x1C changed."};
+
+constexpr Wording kMirrorWording = {
+    "Mirror to GPU 2 skipped:", "GPU 2 was busy.", "no VT1165 detected on GPU 2.", nullptr,
+    "its VID could not be read.", "its VT1165 stopped answering.", "its register 0x1C changed."};
+
+// Says why nothing was written, for the stops that every writer words alike.
+void SayStop(Note& note, const Wording& words, Stop stop, const PinnedChip& chip)
+{
+    const char* reason = nullptr;
+    switch (stop) {
+    case Stop::Busy: reason = words.busy; break;
+    case Stop::NoChip: reason = words.noChip; break;
+    case Stop::Moved: reason = words.moved; break;
+    case Stop::Unreadable: reason = words.unreadable; break;
+    case Stop::StoppedAnswering: reason = words.stoppedAnswering; break;
+    case Stop::ControlChanged: reason = words.controlChanged; break;
+    case Stop::None:
+    case Stop::Declined:
+    case Stop::WriteFailed: return;
     }
-    if (!SameChip(chip, shown)) {
-        SetNote(note, "%s the VT1165 was detected again since this was shown.", nothingWritten);
-        return false;
-    }
-    if (!ReadActiveVid(chip, present)) {
-        SetNote(note, "%s the VID could not be read%s.", nothingWritten, when);
-        return false;
-    }
-    return true;
+    if (reason)
+        SetNote(note, "%s %s", words.prefix, reason);
+    else  // the mirror names where GPU 2's chip is instead
+        SetNote(note, "%s its VT1165 is on bus %u at 0x%02X.", words.prefix, static_cast<unsigned>(chip.Bus()),
+                static_cast<unsigned>(chip.Dev()));
 }
 
 // Writes value to GPU 2's vid_register when GPU 2's own chip sits where the
@@ -94,40 +153,63 @@ bool ReadBeforeWrite(const PinnedChip& chip, const ShownChip& shown, const char*
 // the window GPU's sequence has ended by then, so no thread ever holds two
 // GPUs' locks. Otherwise says why not.
 void MirrorToSecondGpu(const ShownChip& writtenAt, uint8_t vid_register, uint8_t value, VidMove move,
-                       char (&note)[kVidNoteCapacity])
+                       Note& note)
 {
-    PinnedChip second(kMirrorGpu);
-    if (!second.Present()) {
-        SetNote(note, "Mirror to GPU 2 skipped: no VT1165 detected on GPU 2.");
-        return;
-    }
-    if (!SameChip(second, writtenAt)) {
-        SetNote(note, "Mirror to GPU 2 skipped: its VT1165 is on bus %u at 0x%02X.",
-                static_cast<unsigned>(second.Bus()), static_cast<unsigned>(second.Dev()));
-        return;
-    }
+    PinnedChip second(kMirrorGpu, kActionWaitMs);
     ActiveVid present;
-    if (!ReadActiveVid(second, &present)) {
-        SetNote(note, "Mirror to GPU 2 skipped: its VID could not be read.");
-        return;
+    uint8_t mirrored = value;
+    auto decide = [&](const ActiveVid& held, uint8_t* out, Note& why) {
+        if (held.vid_register != vid_register) {
+            SetNote(why, "%s it uses VID register 0x%02X.", kMirrorWording.prefix, held.vid_register);
+            return false;
+        }
+        if (!IsStepWithin(held.vid_value, value, move)) {
+            SetNote(why, "%s it holds VID 0x%02X.", kMirrorWording.prefix, held.vid_value);
+            return false;
+        }
+        if (CodeOf(value) > CodeOf(held.vid_value) && AboveLimit(value)) {
+            SetNote(why, "%s 0x%02X is above the voltage limit.", kMirrorWording.prefix, value);
+            return false;
+        }
+        *out = value;
+        return true;
+    };
+    Stop stop = GuardedVidWrite(second, writtenAt, decide, &present, &mirrored, note);
+    SayStop(note, kMirrorWording, stop, second);
+}
+
+// A write of the window on GPU g: the guarded write with the writer's rule,
+// then the same write offered to GPU 2 when an old host's user asked for
+// both GPUs.
+template <typename Decide>
+VidWriteOutcome WindowWrite(uint32_t g, const ShownChip& shown, VidMove move, const Wording& words,
+                            const Decide& decide)
+{
+    VidWriteOutcome outcome;
+    ShownChip writtenAt;
+    {
+        PinnedChip chip(g, kActionWaitMs);
+        ActiveVid present;
+        uint8_t value = 0;
+        Stop stop = GuardedVidWrite(chip, shown, decide, &present, &value, outcome.note);
+        if (stop == Stop::WriteFailed || stop == Stop::None) {
+            outcome.vid_register = present.vid_register;
+            outcome.vid_value = value;
+        }
+        if (stop != Stop::None) {
+            SayStop(outcome.note, words, stop, chip);
+            if (stop == Stop::WriteFailed && move != VidMove::Keep)
+                SetNote(outcome.note, "The write of VID 0x%02X to register 0x%02X failed.", value,
+                        present.vid_register);
+            return outcome;
+        }
+        outcome.written = true;
+        writtenAt.bus = chip.Bus();
+        writtenAt.dev = chip.Dev();
     }
-    if (present.vid_register != vid_register) {
-        SetNote(note, "Mirror to GPU 2 skipped: it uses VID register 0x%02X.", present.vid_register);
-        return;
-    }
-    if (!IsStepWithin(present.vid_value, value, move)) {
-        SetNote(note, "Mirror to GPU 2 skipped: it holds VID 0x%02X.", present.vid_value);
-        return;
-    }
-    if (CodeOf(value) > CodeOf(present.vid_value) && AboveLimit(value)) {
-        SetNote(note, "Mirror to GPU 2 skipped: 0x%02X is above the voltage limit.", value);
-        return;
-    }
-    if (!ControlUnchanged(second, present)) {
-        SetNote(note, "Mirror to GPU 2 skipped: its register 0x1C changed.");
-        return;
-    }
-    second.Write(vid_register, value);
+    if (MirrorWanted(g))
+        MirrorToSecondGpu(writtenAt, outcome.vid_register, outcome.vid_value, move, outcome.mirrorNote);
+    return outcome;
 }
 
 }  // namespace
@@ -152,67 +234,28 @@ uint8_t StepVidValue(uint8_t value, int direction)
 
 VidWriteOutcome PressVid(uint32_t g, const ShownChip& shown, VidMove move)
 {
-    VidWriteOutcome outcome;
-    ShownChip writtenAt;
-    {
-        PinnedChip chip(g);
-        ActiveVid present;
-        if (!ReadBeforeWrite(chip, shown, "Nothing written:", " at the press", &present, outcome.note))
-            return outcome;
-        uint8_t stepped =
-            StepVidValue(present.vid_value, move == VidMove::Up ? +1 : move == VidMove::Down ? -1 : 0);
-        if (stepped == present.vid_value)
-            return outcome;  // at the end of the range: nothing to change
-        if (move == VidMove::Up && AboveLimit(stepped)) {
-            SetNote(outcome.note, "Nothing written: the voltage limit is reached.");
-            return outcome;
+    auto decide = [move](const ActiveVid& held, uint8_t* value, Note& why) {
+        *value = StepVidValue(held.vid_value, move == VidMove::Up ? +1 : move == VidMove::Down ? -1 : 0);
+        if (*value == held.vid_value)
+            return false;  // at the end of the range: nothing to change
+        if (move == VidMove::Up && AboveLimit(*value)) {
+            SetNote(why, "Nothing written: the voltage limit is reached.");
+            return false;
         }
-        if (!ControlUnchanged(chip, present)) {
-            SetNote(outcome.note, "Nothing written: register 0x1C changed during the press.");
-            return outcome;
-        }
-        outcome.vid_register = present.vid_register;
-        outcome.vid_value = stepped;
-        outcome.written = chip.Write(present.vid_register, stepped);
-        if (!outcome.written) {
-            SetNote(outcome.note, "The write of VID 0x%02X to register 0x%02X failed.", stepped,
-                    present.vid_register);
-            return outcome;
-        }
-        writtenAt.bus = chip.Bus();
-        writtenAt.dev = chip.Dev();
-    }
-    if (MirrorWanted(g))
-        MirrorToSecondGpu(writtenAt, outcome.vid_register, outcome.vid_value, move, outcome.mirrorNote);
-    return outcome;
+        return true;
+    };
+    return WindowWrite(g, shown, move, kPressWording, decide);
 }
 
 VidWriteOutcome WriteBackOnExit(uint32_t g, const ShownChip& shown, uint8_t shownRegister, uint8_t shownValue)
 {
-    VidWriteOutcome outcome;
-    ShownChip writtenAt;
-    {
-        PinnedChip chip(g);
-        ActiveVid present;
-        if (!ReadBeforeWrite(chip, shown, "EXIT wrote nothing:", "", &present, outcome.note))
-            return outcome;
-        if (present.vid_register != shownRegister || present.vid_value != shownValue) {
-            SetNote(outcome.note, "EXIT wrote nothing: the chip no longer holds the VID shown.");
-            return outcome;
+    auto decide = [shownRegister, shownValue](const ActiveVid& held, uint8_t* value, Note& why) {
+        if (held.vid_register != shownRegister || held.vid_value != shownValue) {
+            SetNote(why, "EXIT wrote nothing: the chip no longer holds the VID shown.");
+            return false;
         }
-        if (!ControlUnchanged(chip, present)) {
-            SetNote(outcome.note, "EXIT wrote nothing: register 0x1C changed.");
-            return outcome;
-        }
-        outcome.vid_register = shownRegister;
-        outcome.vid_value = shownValue;
-        outcome.written = chip.Write(shownRegister, shownValue);
-        if (!outcome.written)
-            return outcome;
-        writtenAt.bus = chip.Bus();
-        writtenAt.dev = chip.Dev();
-    }
-    if (MirrorWanted(g))
-        MirrorToSecondGpu(writtenAt, shownRegister, shownValue, VidMove::Keep, outcome.mirrorNote);
-    return outcome;
+        *value = shownValue;
+        return true;
+    };
+    return WindowWrite(g, shown, VidMove::Keep, kExitWording, decide);
 }

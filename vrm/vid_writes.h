@@ -1,11 +1,12 @@
-// The voltage control window's writes to the chip. Every write is decided on
-// what the chip holds just before it, within one bus sequence on the pinned
-// chip: register 0x1C and the VID register it names are read, and 0x1C is
-// read once more just before the write, which goes ahead only when it still
-// names the same register. The write moves that register at most one code,
-// in the direction pressed. The value shown in the window may be stale by
-// then (another window, a timer of the host, a power state switch), so it is
-// never what a press steps from.
+// The voltage control window's writes to the chip. A press, EXIT and the
+// write to an old host's second GPU are all one guarded write: within one
+// bus sequence on the pinned chip, register 0x1C and the VID register it
+// names are read, the value to write is decided from what that register
+// holds (never from what the window showed, which may be stale by then: a
+// power state switch, another tool), 0x1C is read once more just before
+// the write, and the write goes ahead only when it still names the same
+// register. The write moves that register at most one code, in the
+// direction pressed.
 #pragma once
 
 #include <cstddef>

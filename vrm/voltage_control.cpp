@@ -1,10 +1,9 @@
-// SetupSource and the voltage control window.
+// The voltage control window: read, show, press, write, until EXIT.
 #include "vrm/voltage_control.h"
 
 #include <cstdio>
 
 #include "msgbox/prompt_box_params.h"
-#include "plugin/exports.h"
 #include "plugin/bus_sequence.h"
 #include "plugin/log.h"
 #include "plugin/platform.h"
@@ -22,7 +21,7 @@ constexpr int kBoxNotShown = -1;
 // What the window shows of the chip's VID register, read anew for every
 // showing, and the last press's outcome for the next showing.
 struct WindowState {
-    bool answering = false;    // the VID was read for this showing
+    WindowRead read = WindowRead::NotAnswering;   // what the read for this showing found
     ShownChip chip;            // where it was read
     uint8_t vid_register = 0;
     uint8_t vid_value = 0;
@@ -34,11 +33,16 @@ struct WindowState {
 // Reads register 0x1C and the VID register it selects for the next showing,
 // as one bus sequence on the pinned chip. Without a detected chip nothing is
 // accessed; when a read fails the window says the chip is not answering,
-// and shows no value it did not read just now.
+// when the bus stayed busy it says so, and it shows no value it did not
+// read just now. The next showing reads again.
 void ReadForShowing(uint32_t g, WindowState& window)
 {
-    window.answering = false;
-    PinnedChip chip(g);
+    window.read = WindowRead::NotAnswering;
+    PinnedChip chip(g, kActionWaitMs);
+    if (chip.Busy()) {
+        window.read = WindowRead::Busy;
+        return;
+    }
     if (!chip.Present())
         return;
     uint8_t control = 0;
@@ -52,7 +56,7 @@ void ReadForShowing(uint32_t g, WindowState& window)
         LogPrintf("SetupSource: VID register 0x%02X could not be read", vid_register);
         return;
     }
-    window.answering = true;
+    window.read = WindowRead::Answering;
     window.chip.bus = chip.Bus();
     window.chip.dev = chip.Dev();
     window.vid_register = vid_register;
@@ -68,7 +72,7 @@ void FormatText(char* text, uint32_t g, const WindowState& window)
 {
     VoltageWindowView view;
     view.g = g;
-    view.chipAnswering = window.answering;
+    view.read = window.read;
     view.bus = window.chip.bus;
     view.dev = window.chip.dev;
     view.vid_register = window.vid_register;
@@ -90,8 +94,9 @@ int ShowVoltageWindow(void* hWnd, const char* text, const PromptBoxParams& param
     return g_platform.showPromptBox(hWnd, text, "VRM Voltage Control", kVoltageWindowType, &params);
 }
 
-// Runs the window until EXIT. Returns 1 after EXIT, 0 when the box fails.
-int32_t VoltageControlLoop(void* hWnd, uint32_t g)
+}  // namespace
+
+int32_t RunVoltageControlWindow(void* hWnd, uint32_t g)
 {
     PromptBoxParams params;
     params.backgroundColor = kLightGrey;
@@ -106,7 +111,7 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
         int result = ShowVoltageWindow(hWnd, text, params);
 
         if (result == kVoltageButtonExit) {
-            if (window.answering)
+            if (window.read == WindowRead::Answering)
                 WriteBackOnExit(g, window.chip, window.vid_register, window.vid_value);
             return 1;
         }
@@ -115,9 +120,9 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
             // gives here): the same would happen on every pass, so stop now.
             return 0;
         }
-        if (!window.answering) {
-            // The window said the chip is not answering: a press has nothing
-            // to step from, and the next showing reads again.
+        if (window.read != WindowRead::Answering) {
+            // The window said the chip is not answering or busy: a press has
+            // nothing to step from, and the next showing reads again.
             window.lastPress = VidWriteOutcome();
             continue;
         }
@@ -125,53 +130,3 @@ int32_t VoltageControlLoop(void* hWnd, uint32_t g)
     }
 }
 
-}  // namespace
-
-extern "C" int32_t SetupSource(uint32_t dwIndex, void* hWnd)
-{
-    g_state.g_bSetupOpened = 1;
-
-    uint32_t dwGpu = GpuOfIndex(dwIndex);
-    uint32_t dwSource = SourceOfIndex(dwIndex);
-    if (dwGpu >= kMaxGpus)
-        return 0;
-
-    LogPrintf("SetupSource: dwIndex=0x%08X dwGpu=%u dwSource=%u g_bSupportsMultiGPU=%u hWnd=%X", dwIndex, dwGpu,
-              dwSource, static_cast<unsigned>(g_state.g_bSupportsMultiGPU),
-              static_cast<unsigned>(reinterpret_cast<uintptr_t>(hWnd)));
-
-    // From inside one of the plug-in's own bus sequences (the host's I2C
-    // function calling back): a window now would be shown under the GPU's
-    // lock and hold back every other reading of that GPU while it is up.
-    if (InsideBusSequence()) {
-        WriteLogLine("SetupSource: called from inside a bus access of the plug-in; nothing opened");
-        return 0;
-    }
-    // The host's timers keep running inside the window's message loop, and
-    // other threads may call too; a second window would step the same
-    // register from a value the first one no longer shows. Claimed for the
-    // rest of this call, released by this call only.
-    FlagClaim window(g_state.g_bVoltageWindowOpen);
-    if (!window.Taken()) {
-        WriteLogLine("SetupSource: a voltage control window is already open; nothing opened");
-        return 0;
-    }
-
-    // An old host sets every GPU up through the first GPU's context.
-    uint32_t g = dwGpu;
-    if (g_state.g_bSupportsMultiGPU == 0) {
-        if (dwGpu >= 1)
-            g = 1;
-        if (g_state.g_bApplyToBoth)
-            WriteLogLine("SetupSource: Using the same settings on GPU 1 and GPU 2");
-    }
-
-    if (dwSource != 0)
-        return 0;
-    if (!hWnd)
-        return 1;
-    // Without a detected chip the window still opens, so that the person
-    // who asked for it learns why nothing can be set; it reads and writes
-    // nothing until a chip is detected.
-    return VoltageControlLoop(hWnd, g);
-}

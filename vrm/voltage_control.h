@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "msgbox/prompt_box_params.h"
-#include "vrm/vid_writes.h"
 
 // Custom buttons of the window, as the message box reports them.
 constexpr int kVoltageButtonUp = PB_ID_CUSTOM1;
@@ -16,3 +15,10 @@ constexpr int kVoltageButtonExit = PB_ID_CUSTOM1 + 2;
 // Exclamation icon, and EXIT (the third button) as the default button with
 // the focus: Enter or Space on a fresh window must never raise the voltage.
 constexpr uint32_t kVoltageWindowType = MB_ICONEXCLAMATION | MB_DEFBUTTON3;
+
+// Runs the window of working GPU g, owned by hWnd, until EXIT: returns 1
+// after EXIT, 0 when the box cannot be shown. The caller holds the claim of
+// the one window, outside every bus sequence. Without a detected chip the
+// window still opens, so that the person who asked for it learns why
+// nothing can be set; it reads and writes nothing until a chip is detected.
+int32_t RunVoltageControlWindow(void* hWnd, uint32_t g);

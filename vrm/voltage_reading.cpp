@@ -54,16 +54,15 @@ float VoltageOfOtherModes(const PinnedChip& chip, uint8_t vidMode, bool direct)
 
 }  // namespace
 
-float ReadOutputVoltage(uint32_t dwGpu)
+float ReadOutputVoltage(const PinnedChip& chip)
 {
     // Without the VID mode the register values cannot be decoded; this is
     // reported as no value, not as the last good voltage.
-    PinnedChip chip(dwGpu);
     uint8_t vidMode = GetVidMode(chip);
     if (vidMode == kNotCached)
         return kNoValue;
 
-    GpuContext& ctx = ContextOf(dwGpu);
+    GpuContext& ctx = chip.Context();
     float result = kNoValue;
     uint8_t sense = 0;
     if (chip.Read(kRegVoltageMode, &sense)) {

@@ -40,22 +40,31 @@ void AppendLimit(char* text, const VoltageWindowView& view)
 void FormatVoltageWindowText(char* text, const VoltageWindowView& view)
 {
     text[0] = '\0';
-    if (!view.chipAnswering) {
-        Append(text,
-               "GPU=%i: the VT1165 is not answering.\n\n"
-               "UP and DOWN write nothing until it answers again.\nEXIT closes this window.",
-               static_cast<int>(view.g) - 1);
-        if (view.written)
-            Append(text, "\n\nWritten: VID=0x%02X (%6.4f V) to register 0x%02X; not read back.",
-                   view.writtenValue, static_cast<double>(VidRegisterToVolts(view.writtenValue)),
-                   view.writtenRegister);
-    } else {
+    switch (view.read) {
+    case WindowRead::Answering:
         Append(text, "GPU=%i VID=0x%02X Voltage=%6.4f\n\nParameters: /sd%u /wi%u,%02x,%02x,%02x\n\nOVP/OCP=%u",
                static_cast<int>(view.g) - 1, view.vid_value, static_cast<double>(view.voltage), view.g - 1u,
                static_cast<unsigned>(view.bus), static_cast<unsigned>(view.dev), view.vid_register,
                view.vid_value, static_cast<unsigned>(view.protection));
         AppendLimit(text, view);
+        break;
+    case WindowRead::NotAnswering:
+        Append(text,
+               "GPU=%i: the VT1165 is not answering.\n\n"
+               "UP and DOWN write nothing until it answers again.\nEXIT closes this window.",
+               static_cast<int>(view.g) - 1);
+        break;
+    case WindowRead::Busy:
+        Append(text,
+               "GPU=%i: the VT1165 is busy with another access.\n\n"
+               "UP and DOWN write nothing until it is read again.\nEXIT closes this window.",
+               static_cast<int>(view.g) - 1);
+        break;
     }
+    // Nothing was read back: a press that wrote is shown as written.
+    if (view.read != WindowRead::Answering && view.written)
+        Append(text, "\n\nWritten: VID=0x%02X (%6.4f V) to register 0x%02X; not read back.", view.writtenValue,
+               static_cast<double>(VidRegisterToVolts(view.writtenValue)), view.writtenRegister);
     bool notes = view.note[0] != '\0' || view.mirrorNote[0] != '\0';
     if (notes)
         Append(text, "\n");

@@ -34,6 +34,7 @@ constexpr uint8_t kRegPhaseCount = 0x0E;
 
 // The four VID registers; bits 0..6 hold a VID code, volts = 0.45 + 0.0125 x code.
 constexpr uint8_t kRegVidFirst = 0x15;
+constexpr uint8_t kRegVidLast = 0x18;
 constexpr uint8_t kVidCodeMask = 0x7F;
 constexpr double kVidRegisterBaseVolts = 0.45;
 constexpr double kVidStepVolts = 0.0125;

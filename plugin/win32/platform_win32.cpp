@@ -1,7 +1,6 @@
 #include "plugin/win32/platform_win32.h"
 
 #include "msgbox/win32/prompt_box.h"
-#include "plugin/plugin_state.h"
 
 #include <windows.h>
 
@@ -64,59 +63,33 @@ void* FindHostExport(const char* name)
     return reinterpret_cast<void*>(GetProcAddress(host, name));
 }
 
-// The per-GPU bus locks: critical sections, which exist on every Windows the
-// plug-in loads on (TryEnterCriticalSection too, from NT 4 on). They live
-// from the module's start-up to its unload. The plug-in never enters one
-// that its thread holds already.
-class GpuBusLocks {
-public:
-    GpuBusLocks()
-    {
-        for (CRITICAL_SECTION& section : sections_)
-            InitializeCriticalSection(&section);
-    }
-    ~GpuBusLocks()
-    {
-        for (CRITICAL_SECTION& section : sections_)
-            DeleteCriticalSection(&section);
-    }
-    GpuBusLocks(const GpuBusLocks&) = delete;
-    GpuBusLocks& operator=(const GpuBusLocks&) = delete;
-
-    void Lock(uint32_t dwGpu)
-    {
-        if (dwGpu < kMaxGpus)
-            EnterCriticalSection(&sections_[dwGpu]);
-    }
-    void Unlock(uint32_t dwGpu)
-    {
-        if (dwGpu < kMaxGpus)
-            LeaveCriticalSection(&sections_[dwGpu]);
-    }
-    bool TryLock(uint32_t dwGpu)
-    {
-        return dwGpu < kMaxGpus && TryEnterCriticalSection(&sections_[dwGpu]) != FALSE;
-    }
-
-private:
-    CRITICAL_SECTION sections_[kMaxGpus];
-};
-
-GpuBusLocks g_gpuBusLocks;
-
-void LockGpuBus(uint32_t dwGpu)
+// The bus locks' wake-up events: auto-reset kernel events, which every
+// Windows the plug-in loads on has. Closed at unload.
+void* CreateWakeEvent()
 {
-    g_gpuBusLocks.Lock(dwGpu);
+    return CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
 
-void UnlockGpuBus(uint32_t dwGpu)
+bool WaitWakeEvent(void* event, uint32_t milliseconds)
 {
-    g_gpuBusLocks.Unlock(dwGpu);
+    return WaitForSingleObject(static_cast<HANDLE>(event), milliseconds) == WAIT_OBJECT_0;
 }
 
-bool TryLockGpuBus(uint32_t dwGpu)
+void SignalWakeEvent(void* event)
 {
-    return g_gpuBusLocks.TryLock(dwGpu);
+    SetEvent(static_cast<HANDLE>(event));
+}
+
+void CloseWakeEvent(void* event)
+{
+    CloseHandle(static_cast<HANDLE>(event));
+}
+
+// GetTickCount, not GetTickCount64: Windows XP has only the first; a wait
+// only ever takes the difference of two readings, which wraps correctly.
+uint32_t TickCountMs()
+{
+    return GetTickCount();
 }
 
 uint32_t CurrentThreadId()
@@ -137,9 +110,11 @@ PlatformServices Win32PlatformServices()
     services.hostModulePresent = HostModulePresent;
     services.findHostExport = FindHostExport;
     services.showPromptBox = PromptBox;
-    services.lockGpuBus = LockGpuBus;
-    services.unlockGpuBus = UnlockGpuBus;
-    services.tryLockGpuBus = TryLockGpuBus;
+    services.createEvent = CreateWakeEvent;
+    services.waitEvent = WaitWakeEvent;
+    services.signalEvent = SignalWakeEvent;
+    services.closeEvent = CloseWakeEvent;
+    services.tickCountMs = TickCountMs;
     services.currentThreadId = CurrentThreadId;
     return services;
 }

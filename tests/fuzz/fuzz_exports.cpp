@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/hostile_host.h"

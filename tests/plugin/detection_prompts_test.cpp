@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "msgbox/prompt_box_params.h"
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/plugin_harness.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "plugin/chip_detection.h"
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/plugin_harness.h"
 
@@ -65,7 +65,7 @@ TEST_F(DetectionTest, OnlyAnotherDeviceLeavesNoChipAndItsIdentifier)
 {
     h.model.AddGpu(2);
     h.model.AddOtherDevice(0, 1, 0x70, 0x0B);
-    EXPECT_FALSE(DetectChip(0));
+    EXPECT_EQ(RequestDetection(0), 0);
     EXPECT_EQ(g_state.g_context[0].m_dev, 0);
     EXPECT_EQ(g_state.g_context[0].m_devID, 0x0B);
 }
@@ -76,8 +76,8 @@ TEST_F(DetectionTest, NoBusOrAWrappedCountIsRefusedWithoutScanning)
     h.model.AddGpu(256);  // only the low 8 bits count: no bus
     h.model.AddVt1165(1, 0);
     ASSERT_TRUE(BindHostServices());
-    EXPECT_EQ(ScanForChip(0), ScanResult::NoBus);
-    EXPECT_EQ(ScanForChip(1), ScanResult::NoBus);
+    EXPECT_EQ(ScanForChip(0).result, ScanResult::NoBus);
+    EXPECT_EQ(ScanForChip(1).result, ScanResult::NoBus);
     EXPECT_TRUE(IdReads(h.model).empty());
 }
 
@@ -89,8 +89,10 @@ TEST_F(DetectionTest, AMissingHostFunctionRefusesEveryRequestSilently)
         h.missingExports = {missing};
         h.logBytes.clear();
         h.model.ClearTrace();
-        EXPECT_FALSE(DetectChip(0)) << missing;
-        EXPECT_EQ(h.LogMessages(), std::vector<std::string>{"InitContext: dwGpu=0"}) << missing;
+        EXPECT_EQ(RequestDetection(0), 0) << missing;
+        EXPECT_EQ(h.LogMessages(), (Messages{"GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1",
+                                             "InitContext: dwGpu=0"}))
+            << missing;
         EXPECT_TRUE(h.model.trace.empty()) << missing;
     }
 }

@@ -1,12 +1,13 @@
-// The per-GPU bus locks of the native tests, a mutex per GPU number as the
-// Windows layer gives a critical section per GPU, and thread numbers.
+// What the per-GPU bus locks need of the platform, for the native tests and
+// benchmarks: wake-up events (a mutex and a condition variable each, as the
+// Windows layer gives a kernel event), a millisecond clock and thread numbers.
 #pragma once
 
 #include "plugin/platform.h"
 
 namespace test {
 
-// Sets the lock entries of the given platform table.
+// Sets the event, clock and thread-number entries of the given platform table.
 void InstallGpuLockFake(PlatformServices& platform);
 
 }  // namespace test

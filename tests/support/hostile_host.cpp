@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 
 namespace test {
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "plugin/bus_sequence.h"
 #include "sim/host_exports.h"
 #include "tests/support/gpu_lock_fake.h"
 
@@ -84,6 +85,7 @@ PluginHarness::PluginHarness()
 
 PluginHarness::~PluginHarness()
 {
+    ReleaseBusLocks();
     sim::SetHostModel(nullptr);
     sim::g_onHostCall = nullptr;
     sim::g_onHostAccess = nullptr;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 
 namespace test {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "plugin/claim_flag.h"
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "sim/host_exports.h"
 #include "tests/support/inside_access.h"

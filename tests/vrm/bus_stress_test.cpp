@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "sim/host_exports.h"
 #include "tests/support/plugin_harness.h"
 

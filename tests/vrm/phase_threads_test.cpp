@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "sim/host_exports.h"
 #include "tests/support/plugin_harness.h"

@@ -22,18 +22,18 @@ TEST_F(RegisterCacheTest, EveryFieldIsItsFiveBitsOfTheLittleEndianWord)
     }
     for (uint8_t n = 0; n < 8; ++n) {
         Detect();
-        EXPECT_EQ(GetConfigField(PinnedChip(0), n), (bits >> (5 * n)) & 0x1F) << "field " << int(n);
+        EXPECT_EQ(GetConfigField(PinnedChip(0, kReadingWaitMs), n), (bits >> (5 * n)) & 0x1F) << "field " << int(n);
     }
-    EXPECT_EQ(GetConfigField(PinnedChip(0), 8), kNotCached);
-    EXPECT_EQ(GetVidMode(PinnedChip(0)), (bits >> 17) & 7);
+    EXPECT_EQ(GetConfigField(PinnedChip(0, kReadingWaitMs), 8), kNotCached);
+    EXPECT_EQ(GetVidMode(PinnedChip(0, kReadingWaitMs)), (bits >> 17) & 7);
 }
 
 TEST_F(RegisterCacheTest, FieldsAreReadOnceAndPairsFillTogether)
 {
     Detect();
-    EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0), 1); }), (Accesses{"r02", "r03"}));
-    EXPECT_TRUE(TraceOf([] { GetConfigField(PinnedChip(0), 2); GetConfigField(PinnedChip(0), 1); }).empty());
-    EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0), 3); }), (Accesses{"r03", "r04"}));
+    EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 1); }), (Accesses{"r02", "r03"}));
+    EXPECT_TRUE(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 2); GetConfigField(PinnedChip(0, kReadingWaitMs), 1); }).empty());
+    EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 3); }), (Accesses{"r03", "r04"}));
     for (uint8_t n : {0, 4, 5, 6, 7})
         EXPECT_EQ(g_state.g_context[0].m_config[n], kNotCached) << int(n);
 }
@@ -42,21 +42,21 @@ TEST_F(RegisterCacheTest, AFailedSecondRegisterDiscardsTheFirstAndRetries)
 {
     FailRegister(0x04);
     Detect();
-    EXPECT_EQ(GetVidMode(PinnedChip(0)), kNotCached);
+    EXPECT_EQ(GetVidMode(PinnedChip(0, kReadingWaitMs)), kNotCached);
     Heal();
     SetVidMode(5);
-    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetVidMode(PinnedChip(0)), 5); }), (Accesses{"r03", "r04"}));
-    EXPECT_TRUE(TraceOf([] { GetVidMode(PinnedChip(0)); }).empty());
+    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetVidMode(PinnedChip(0, kReadingWaitMs)), 5); }), (Accesses{"r03", "r04"}));
+    EXPECT_TRUE(TraceOf([] { GetVidMode(PinnedChip(0, kReadingWaitMs)); }).empty());
 }
 
 TEST_F(RegisterCacheTest, PhaseCountCachesEveryAnswerButFF)
 {
     chip.regs[0x0E] = 0;
     Detect();
-    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetPhaseCount(PinnedChip(0)), 0); GetPhaseCount(PinnedChip(0)); }), Accesses{"r0E"});
+    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetPhaseCount(PinnedChip(0, kReadingWaitMs)), 0); GetPhaseCount(PinnedChip(0, kReadingWaitMs)); }), Accesses{"r0E"});
     chip.regs[0x0E] = 0xFF;
     Detect();
-    EXPECT_EQ(TraceOf([] { GetPhaseCount(PinnedChip(0)); GetPhaseCount(PinnedChip(0)); }), (Accesses{"r0E", "r0E"}));
+    EXPECT_EQ(TraceOf([] { GetPhaseCount(PinnedChip(0, kReadingWaitMs)); GetPhaseCount(PinnedChip(0, kReadingWaitMs)); }), (Accesses{"r0E", "r0E"}));
 }
 
 // Each entry must be the float nearest to the decimal voltage of its code.
@@ -93,11 +93,11 @@ TEST_F(RegisterCacheTest, VidToVoltsMasksTheCodeOfEachMode)
                           Case{5, 0x00, kNoValue}}) {
         SetVidMode(c.mode);
         Detect();
-        EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0)), c.code), c.volts) << "mode " << int(c.mode) << " code " << int(c.code);
+        EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0, kReadingWaitMs)), c.code), c.volts) << "mode " << int(c.mode) << " code " << int(c.code);
     }
     FailRegister(0x03);
     Detect();
-    EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0)), 0x0B), kNoValue);
+    EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0, kReadingWaitMs)), 0x0B), kNoValue);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "sim/host_exports.h"
 #include "tests/support/hostile_host.h"
 #include "tests/support/plugin_harness.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/exports.h"
+#include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/plugin_harness.h"
 

@@ -1,4 +1,5 @@
-// The plug-in's exported functions: plain cdecl, undecorated names.
+// The plug-in's exported functions: plain cdecl, undecorated names (the
+// .def file of the Windows build names them).
 #pragma once
 
 #include <cstdint>
