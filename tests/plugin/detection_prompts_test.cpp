@@ -157,6 +157,38 @@ TEST_F(PromptsTest, ARequestWhileThePromptIsOpenGetsNoSecondPromptAndGoesOnScann
     EXPECT_EQ(h.prompts.size(), 1u) << "still once per load";
 }
 
+// The prompt of a re-description comes before the new detection is
+// published: while it is up, the chip found earlier is still the GPU's.
+// Readings made from the prompt's message loop, and a window opened there,
+// see that chip, not an empty context.
+TEST_F(PromptsTest, WhileThePromptIsUpTheLastDetectionStands)
+{
+    h.model.hostVersion = 0x02160000u;
+    h.AddGpuWithChip();
+    ASSERT_EQ(Describe(0), 1);
+    ASSERT_FLOAT_EQ(GetSourceData(0), 1.2f);
+    SetupSource(0, nullptr);  // the prompt is due
+
+    float voltage = 0.0f, phase = 0.0f, current = 0.0f;
+    std::string window;
+    h.onPrompt = [&](const test::PromptCall& call) {
+        if (call.caption == "VRM Voltage Control") {
+            window = call.text;
+            return 25;  // EXIT
+        }
+        voltage = GetSourceData(0);
+        phase = GetSourceData(3);
+        current = GetSourceData(2);
+        SetupSource(0, reinterpret_cast<void*>(0x1234));
+        return 23;
+    };
+    EXPECT_EQ(Describe(0, 3), 1);
+    EXPECT_FLOAT_EQ(voltage, 1.2f);
+    EXPECT_EQ(phase, 60.0f);
+    EXPECT_FLOAT_EQ(current, 50.0f * 0x4A / 124);
+    EXPECT_EQ(window.find("GPU=-1 VID=0x3C Voltage=1.2000"), 0u) << window;
+}
+
 TEST_F(PromptsTest, ARequestWhileTheWarningIsOpenIsRefusedWithoutASecondWarning)
 {
     h.model.AddGpu(1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "exports/exports.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 #include "plugin/startup.h"
@@ -108,14 +109,33 @@ TEST_F(StartupTest, UnopenableLogFailsTheLoadBeforeReadingConfiguration)
     EXPECT_EQ(g_state.g_cfgPath[0], '\0');
 }
 
-TEST_F(StartupTest, DetachWritesItsLineWithLineFeedAndCloses)
+// Whether the log was still marked open when it was closed: another thread
+// could then still write to the closed (or reused) descriptor.
+bool g_closedWhileMarkedOpen = false;
+void CloseAndCheckMark(int) { g_closedWhileMarkedOpen = g_state.g_logFile != kLogClosed; }
+
+TEST_F(StartupTest, DetachWritesItsLineClosesTheLogAndEndsEveryExport)
 {
+    h.AddGpuWithChip();
     ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
+    g_platform.closeLog = &CloseAndCheckMark;
     h.logBytes.clear();
     PluginDetach();
     EXPECT_EQ(h.logBytes, "2009-03-05 07:04:09 DllMain: DLL_PROCESS_DETACH\n\r");
     EXPECT_EQ(g_state.g_logFile, kLogClosed);
+    EXPECT_FALSE(g_closedWhileMarkedOpen);
+
+    // Calls that still arrive (another of the host's threads) do nothing.
     h.logBytes.clear();
+    SourceDescriptor desc = {};
+    uint32_t capability = 0;
+    EXPECT_EQ(GetSourcesNum(), 11u);
+    EXPECT_EQ(GetSourceDesc(0, &desc), 0);
+    EXPECT_EQ(GetSourceCaps(0, 0, &capability), 0);
+    EXPECT_EQ(GetSourceData(0), kNoValue);
+    EXPECT_EQ(SetupSource(0, reinterpret_cast<void*>(0x1234)), 0);
+    EXPECT_TRUE(h.prompts.empty());
+    EXPECT_TRUE(h.model.trace.empty());
     PluginDetach();  // a second detach finds the log closed
     EXPECT_TRUE(h.logBytes.empty());
 }

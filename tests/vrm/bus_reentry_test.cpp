@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -223,6 +224,90 @@ TEST_F(BusReentryTest, AReadingFromInsideAReadingGetsTheLastGoodValue)
     EXPECT_EQ(innerPhase6, 66.0f);
     EXPECT_EQ(innerOtherGpu, otherGpuCurrent);
     EXPECT_EQ(accessesInside, 0u);
+}
+
+// The host's other thread holds GPU 0's bus in a reading that waits inside
+// the host's I2C function (for the host's own lock, say). Nobody waits for
+// it without a bound: readings return the stored values, a status 0.0 before
+// its first good read (never the no-value marker), a descriptor request is
+// refused, the window says the chip is busy and a press writes nothing. The
+// log names the busy spell once, when it ends.
+TEST_F(BusReentryTest, CallsThatFindTheBusBusyGoOnWithoutItAndWriteNothing)
+{
+    sim::Device& chip = h.AddGpuWithChip();
+    ASSERT_EQ(Describe(0), 1);
+    ASSERT_FLOAT_EQ(GetSourceData(0), 1.2f);
+
+    std::promise<void> holding, release;
+    std::shared_future<void> released = release.get_future().share();
+    inside.matches = ReadOf(0, 0x1E);
+    inside.action = [&] {
+        holding.set_value();
+        released.wait();
+    };
+    std::thread holder;
+    float voltage = 0.0f, ovp = 0.0f, ocp = 0.0f;
+    int32_t described = -1;
+    int pass = 0;
+    h.onPrompt = [&](const test::PromptCall& call) {
+        switch (pass++) {
+        case 0:  // shown with the chip's value; then the other thread takes the bus
+            inside.Arm();
+            holder = std::thread([] { GetSourceData(2); });
+            holding.get_future().wait();
+            return UP;
+        case 1:
+            EXPECT_EQ(call.text.find("GPU=-1: the VT1165 is busy with another access."), 0u) << call.text;
+            EXPECT_NE(call.text.find("Nothing written: the VT1165 was busy."), std::string::npos) << call.text;
+            voltage = GetSourceData(0);
+            ovp = GetSourceData(9);
+            ocp = GetSourceData(10);
+            described = Describe(0);
+            release.set_value();
+            holder.join();
+            return UP;  // the window showed no value: nothing to step from
+        case 2:
+            EXPECT_EQ(call.text.find("GPU=-1 VID=0x3C Voltage=1.2000"), 0u) << call.text;
+            return EXIT;
+        default:
+            return EXIT;
+        }
+    };
+    h.model.ClearTrace();
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+
+    EXPECT_FLOAT_EQ(voltage, 1.2f);
+    EXPECT_EQ(ovp, 0.0f);
+    EXPECT_EQ(ocp, 0.0f);
+    EXPECT_EQ(described, 0);
+    EXPECT_TRUE(Logged(h, "GetSourceDesc: GPU 0 is busy; refused"));
+    EXPECT_EQ(VidWrites(h.model), (std::vector<VidWrite>{{0, 0, 0x17, 0x3C}})) << "only EXIT's write-back";
+    EXPECT_EQ(chip.regs[0x17], 0x3C);
+    int spells = 0;
+    for (const std::string& m : h.LogMessages())
+        spells += m.rfind("GPU 0 was busy for ", 0) == 0;
+    EXPECT_EQ(spells, 1);
+}
+
+// Register 0x1C stops answering between the press's read and its write:
+// nothing is written, and the text says so rather than that 0x1C changed.
+TEST_F(BusReentryTest, AChipThatStopsAnsweringDuringThePressIsToldApart)
+{
+    sim::Device& chip = h.AddGpuWithChip();
+    chip.regs[0x1C] = 0x20;
+    chip.regs[0x17] = 0x40;
+    ASSERT_EQ(Describe(0), 1);
+
+    inside.matches = ReadOf(0, 0x17);
+    inside.action = [&] { h.model.faults.failingRegisters.insert({0, 0x1C}); };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, UP, EXIT);
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+
+    ASSERT_EQ(h.prompts.size(), 2u);
+    EXPECT_NE(h.prompts[1].text.find("Nothing written: the VT1165 stopped answering during the press."),
+              std::string::npos)
+        << h.prompts[1].text;
+    EXPECT_EQ(chip.regs[0x17], 0x40);
 }
 
 // Of many threads that try at once, exactly one claims the flag, and a

@@ -342,13 +342,15 @@ TEST_F(VoltageControlTest, ASecondWindowWhileOneIsOpenIsRefusedWithoutTouchingTh
         nested.push_back(SetupSource(0, kHostWindow));
         nested.push_back(SetupSource(0x00010000u, kHostWindow));
         nested.push_back(SetupSource(0, nullptr));
+        nested.push_back(SetupSource(2, kHostWindow));
         traceAfter = h.model.trace.size();
         return UP;
     };
     h.model.ClearTrace();
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
-    // Without an owner nothing would be shown anyway: 1, as ever.
-    EXPECT_EQ(nested, (std::vector<int32_t>{0, 0, 1}));
+    // Without an owner nothing would be shown anyway: 1, as ever; source 2
+    // has no window to be refused.
+    EXPECT_EQ(nested, (std::vector<int32_t>{0, 0, 1, 0}));
     EXPECT_EQ(traceAfter, traceBefore);
     EXPECT_EQ(h.prompts.size(), 2u);
     int refusals = 0;
