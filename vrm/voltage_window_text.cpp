@@ -35,6 +35,13 @@ void AppendLimit(char* text, const VoltageWindowView& view)
            reached ? " (reached)" : "");
 }
 
+// The text of a showing without a value: why, and what the buttons do.
+void AppendUnread(char* text, uint32_t g, const char* state, const char* until)
+{
+    Append(text, "GPU=%i: the VT1165 %s.\n\nUP and DOWN write nothing until %s.\nEXIT closes this window.",
+           static_cast<int>(g) - 1, state, until);
+}
+
 }  // namespace
 
 void FormatVoltageWindowText(char* text, const VoltageWindowView& view)
@@ -49,16 +56,10 @@ void FormatVoltageWindowText(char* text, const VoltageWindowView& view)
         AppendLimit(text, view);
         break;
     case WindowRead::NotAnswering:
-        Append(text,
-               "GPU=%i: the VT1165 is not answering.\n\n"
-               "UP and DOWN write nothing until it answers again.\nEXIT closes this window.",
-               static_cast<int>(view.g) - 1);
+        AppendUnread(text, view.g, "is not answering", "it answers again");
         break;
     case WindowRead::Busy:
-        Append(text,
-               "GPU=%i: the VT1165 is busy with another access.\n\n"
-               "UP and DOWN write nothing until it is read again.\nEXIT closes this window.",
-               static_cast<int>(view.g) - 1);
+        AppendUnread(text, view.g, "is busy with another access", "it is read again");
         break;
     }
     // Nothing was read back: a press that wrote is shown as written.
