@@ -10,13 +10,14 @@
 #include "msgbox/prompt_box_params.h"
 #include "plugin/exports.h"
 #include "plugin/plugin_state.h"
+#include "tests/support/box_buttons.h"
 #include "tests/support/inside_access.h"
 #include "tests/support/plugin_harness.h"
 #include "vrm/voltage_control.h"
 
 namespace {
 
-constexpr int UP = 23, DOWN = 24, EXIT = 25;
+constexpr int UP = test::kUp, DOWN = test::kDown, EXIT = test::kExit;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
 struct Write {
