@@ -21,6 +21,7 @@
 #include "tests/plugin/wine_locked_host.h"
 #include "tests/plugin/wine_plugin_calls.h"
 #include "tests/plugin/wine_reentry_support.h"
+#include "tests/support/write_judge.h"
 #include "tests/wine/box_clicker.h"
 #include "tests/wine/plugin_folder.h"
 
@@ -177,7 +178,7 @@ TEST_P(WineBusSequence, CallsFromInsideTouchNoBusAndMoveNothing)
     }
     EXPECT_EQ(otherBus, 0) << "accesses off the detected chip";
     EXPECT_EQ(writes, c.writes);
-    EXPECT_EQ(test::UnsafeWrites(model.trace), "");
+    EXPECT_EQ(test::JudgeWrites(model.trace).Report(), "");
     EXPECT_EQ(other.regs[0x15], 0x30);
     EXPECT_EQ(other.regs[0x17], 0x50);
     EXPECT_FLOAT_EQ(freshVoltage, VidVolts(chip.regs[0x17]));
@@ -245,7 +246,7 @@ TEST_F(WineBusReentry, ControlRegisterChangedDuringThePressWritesNothing)
         if (a.write) {
             EXPECT_EQ(a.value, a.before) << "a write moved register 0x" << std::hex << int(a.reg);
         }
-    EXPECT_EQ(test::UnsafeWrites(model.trace), "");
+    EXPECT_EQ(test::JudgeWrites(model.trace).Report(), "");
     EXPECT_EQ(chip.regs[0x17], 0x40);
     EXPECT_EQ(chip.regs[0x18], 0x48);
 }
@@ -402,7 +403,7 @@ TEST_F(WineBusReentry, MirrorWritesOnlyWhereGpuTwosChipSat)
         EXPECT_FALSE(a.gpu == 2 && a.bus != 1) << "GPU 2 bus " << int(a.bus) << " register 0x" << std::hex
                                               << int(a.reg) << (a.write ? " written" : " read");
     }
-    EXPECT_EQ(test::UnsafeWrites(model.trace), "");
+    EXPECT_EQ(test::JudgeWrites(model.trace).Report(), "");
     EXPECT_EQ(stranger.regs[0x17], 0x30);
     EXPECT_EQ(stranger.regs[0x18], 0x40);
     EXPECT_EQ(first.regs[0x18], 0x49);

@@ -1,14 +1,13 @@
 // Shared by the re-entry and thread tests: their fixture (a model served by
 // the locked host, a folder with the DLL), and what they judge after the
-// fact: each write in the model's trace against the chip's state just before
-// it, and which log line follows which.
+// fact: which log line follows which. Each write in the model's trace is
+// judged with the tests' one write judge (tests/support/write_judge.h).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,46 +33,6 @@ protected:
     LockedHost host{model};
     PluginFolder folder;
 };
-
-// Why a write breaks the hardware safety rule, or "" when it keeps it. A
-// write goes to a VT1165 (a device at 0x70 where one sits); the phase
-// selection (0x07, 0x08) aside, only to the VID register that the chip's
-// 0x1C names just before it, at most one code from what that register held,
-// bit 7 kept.
-inline std::string UnsafeWrite(const sim::BusAccess& a)
-{
-    std::ostringstream why;
-    why << std::hex << "write of 0x" << int(a.value) << " to GPU " << a.gpu << " bus " << int(a.bus) << " device 0x"
-        << int(a.dev) << " register 0x" << int(a.reg) << ": ";
-    if (!a.device || a.dev != sim::kVt1165Address)
-        return why.str() + "no VT1165 there";
-    if (a.reg == sim::reg::kPhaseKey || a.reg == sim::reg::kPhaseSelect)
-        return "";
-    const int named = sim::reg::kVidFirst + ((a.vidControl >> 4) & 3);
-    if (a.reg != named) {
-        why << "its 0x1C (0x" << int(a.vidControl) << ") names 0x" << named;
-        return why.str();
-    }
-    const int step = (a.value & 0x7F) - (a.before & 0x7F);
-    if ((a.value & 0x80) != (a.before & 0x80) || step < -1 || step > 1) {
-        why << "it held 0x" << int(a.before);
-        return why.str();
-    }
-    return "";
-}
-
-// Every unsafe write of the trace, one per line ("" when there is none).
-inline std::string UnsafeWrites(const std::vector<sim::BusAccess>& trace)
-{
-    std::string all;
-    for (const sim::BusAccess& a : trace)
-        if (a.write) {
-            std::string why = UnsafeWrite(a);
-            if (!why.empty())
-                all += why + "\n";
-        }
-    return all;
-}
 
 // The messages of the log lines that directly follow a line whose message
 // begins with first (lines are "YYYY-MM-DD hh:mm:ss message\r").

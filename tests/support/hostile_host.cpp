@@ -4,13 +4,12 @@
 #include <string>
 
 #include "exports/exports.h"
+#include "tests/support/box_buttons.h"
 
 namespace test {
 
 namespace {
 
-constexpr int kUp = 23, kDown = 24, kExit = 25;
-constexpr int kFirstGpuOnly = 23, kBothGpus = 24;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
 template <typename... Args>

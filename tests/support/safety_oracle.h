@@ -4,13 +4,14 @@
 // of where each GPU's chip was detected, which voltage window is open and
 // which button was pressed last. Against that account it checks every write
 // the chip sees:
-//   - only the phase selection (0x07, 0x08) or a VID register (0x15..0x18);
+//   - the rule of every single write (tests/support/write_judge.h): address
+//     0x70 where a device answers, only the phase selection (0x07, 0x08) or
+//     the VID register that the chip's 0x1C names just before the write, at
+//     most one code from that register's value then, bit 7 kept;
+//   - a phase selection or VID write at the bus where that GPU's chip was
+//     last detected;
 //   - a VID write only while a voltage window acts on UP, DOWN or EXIT, on
 //     that window's GPU, or on GPU 2 when an old host's user chose "both";
-//   - at the bus where that GPU's chip was last detected, address 0x70;
-//   - to the register that the chip's 0x1C names just before the write;
-//   - at most one code from that register's value just before the write,
-//     bit 7 kept;
 //   - per press, at most one code in the pressed direction from what the
 //     chip held when the button was pressed; EXIT changes no value.
 // The state a write is judged against is the addressed device's as the model

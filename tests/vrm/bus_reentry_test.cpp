@@ -17,6 +17,7 @@
 #include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "sim/host_exports.h"
+#include "tests/support/box_buttons.h"
 #include "tests/support/inside_access.h"
 #include "tests/support/plugin_harness.h"
 
@@ -26,7 +27,7 @@ using test::InsideAccess;
 using test::ReadOf;
 using test::WriteOf;
 
-constexpr int UP = 23, EXIT = 25;
+constexpr int UP = test::kUp, EXIT = test::kExit;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
 int32_t Describe(uint32_t index)

@@ -20,8 +20,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <map>
 #include <mutex>
 #include <random>
 #include <string>
@@ -30,12 +28,16 @@
 
 #include "exports/exports.h"
 #include "sim/host_exports.h"
+#include "tests/support/box_buttons.h"
 #include "tests/support/plugin_harness.h"
+#include "tests/support/write_judge.h"
 
 namespace {
 
-constexpr int kUp = 23, kDown = 24, kExit = 25;
-constexpr int kBothGpus = 24;
+using test::kBothGpus;
+using test::kDown;
+using test::kExit;
+using test::kUp;
 constexpr uint32_t kSourcesPerGpu = 11;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
@@ -63,71 +65,6 @@ struct Config {
                 return true;
         return false;
     }
-};
-
-// Judges the trace's writes; returns one line per broken rule with its count
-// and first example.
-class WriteJudge {
-public:
-    void Judge(const sim::BusAccess& a)
-    {
-        if (!a.write)
-            return;
-        ++writes_;
-        std::string what = Describe(a);
-        if (a.dev == 0x00)
-            Break("write to address 0x00", what);
-        if (!a.vt1165) {
-            Break("write where no VT1165 sits", what);
-            return;
-        }
-        if (a.reg == 0x07 || a.reg == 0x08)
-            return;  // a phase selection
-        if (a.reg < 0x15 || a.reg > 0x18) {
-            Break("write to a register other than VID or phase selection", what);
-            return;
-        }
-        ++vidWrites_;
-        uint8_t named = static_cast<uint8_t>(0x15 + ((a.vidControl >> 4) & 3));
-        if (a.reg != named)
-            Break("VID write to a register 0x1C does not name", what);
-        int step = (a.value & 0x7F) - (a.before & 0x7F);
-        if (step < -1 || step > 1 || (a.value & 0x80) != (a.before & 0x80))
-            Break("VID write more than one code from the register's value (or bit 7 changed)", what);
-    }
-
-    int Writes() const { return writes_; }
-    int VidWrites() const { return vidWrites_; }
-    bool Clean() const { return broken_.empty(); }
-    std::string Report() const
-    {
-        std::string text;
-        for (const auto& rule : broken_)
-            text += "  " + std::to_string(rule.second.first) + " x " + rule.first + ", first: " + rule.second.second +
-                    "\n";
-        return text;
-    }
-
-private:
-    static std::string Describe(const sim::BusAccess& a)
-    {
-        char text[160];
-        std::snprintf(text, sizeof text, "write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X (%s, held 0x%02X, 0x1C=0x%02X)%s",
-                      a.gpu, a.bus, a.dev, a.reg, a.value,
-                      a.vt1165 ? "VT1165" : a.device ? "another device" : "no device", a.before, a.vidControl,
-                      a.ok ? "" : " failed");
-        return text;
-    }
-    void Break(const std::string& rule, const std::string& what)
-    {
-        auto& entry = broken_[rule];
-        if (entry.first++ == 0)
-            entry.second = what;
-    }
-
-    int writes_ = 0;
-    int vidWrites_ = 0;
-    std::map<std::string, std::pair<int, std::string>> broken_;
 };
 
 class BusStressTest : public ::testing::Test {
@@ -267,7 +204,7 @@ void BusStressTest::Run(const Config& config)
     h.model.transactionLock = nullptr;
     sim::g_onHostCall = nullptr;
 
-    WriteJudge judge;
+    test::WriteJudge judge;
     int onSecondChip = 0, onGpuTwo = 0;
     for (const sim::BusAccess& a : h.model.trace) {
         judge.Judge(a);

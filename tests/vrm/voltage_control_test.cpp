@@ -10,6 +10,7 @@
 #include "msgbox/prompt_box_params.h"
 #include "exports/exports.h"
 #include "plugin/plugin_state.h"
+#include "tests/support/box_buttons.h"
 #include "tests/support/inside_access.h"
 #include "tests/support/plugin_harness.h"
 #include "vrm/vid_writes.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int UP = 23, DOWN = 24, EXIT = 25;
+constexpr int UP = test::kUp, DOWN = test::kDown, EXIT = test::kExit;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
 struct Write {

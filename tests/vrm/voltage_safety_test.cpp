@@ -11,14 +11,17 @@
 
 #include "exports/exports.h"
 #include "sim/host_exports.h"
+#include "tests/support/box_buttons.h"
 #include "tests/support/hostile_host.h"
 #include "tests/support/plugin_harness.h"
 #include "tests/support/safety_oracle.h"
 
 namespace {
 
-constexpr int UP = 23, DOWN = 24, EXIT = 25;
-constexpr int kBothGpus = 24;
+using test::kBothGpus;
+using test::kDown;
+using test::kExit;
+using test::kUp;
 void* const kHostWindow = reinterpret_cast<void*>(0x1234);
 
 std::string Report(const test::SafetyOracle& oracle)
@@ -53,7 +56,7 @@ protected:
             int n = pass++;
             if (inside)
                 inside(n);
-            return oracle.Answered(call, n < static_cast<int>(answers.size()) ? answers[n] : EXIT);
+            return oracle.Answered(call, n < static_cast<int>(answers.size()) ? answers[n] : kExit);
         };
     }
 
@@ -68,7 +71,7 @@ TEST_F(VoltageSafetyTest, TheCheckerFlagsWritesNoPressAsksFor)
 {
     AddGpu(1, 0, 0x20, 0x40);
     Describe(0);
-    Script({EXIT}, [](int) {
+    Script({kExit}, [](int) {
         uint8_t value = 0x42;
         WriteI2CEx(0, 0, 0x70, 0x17, &value);
     });
@@ -86,13 +89,13 @@ TEST_F(VoltageSafetyTest, AChipThatChangesUnderTheWindow)
 {
     sim::Device& chip = AddGpu(1, 0, 0x20, 0x40);
     Describe(0);
-    Script({UP, EXIT}, [&](int pass) { chip.regs[0x17] = pass == 0 ? 0x44 : 0x3D; });
+    Script({kUp, kExit}, [&](int pass) { chip.regs[0x17] = pass == 0 ? 0x44 : 0x3D; });
     oracle.SetupSource(0, kHostWindow);
     EXPECT_TRUE(oracle.Check()) << Report(oracle);
     EXPECT_EQ(chip.regs[0x17], 0x3D);  // EXIT left the outside change alone
 
     // The other register comes into use while the box is up.
-    Script({DOWN, EXIT}, [&](int pass) {
+    Script({kDown, kExit}, [&](int pass) {
         if (pass == 0)
             chip.regs[0x1C] = 0x10;
     });
@@ -110,13 +113,13 @@ TEST_F(VoltageSafetyTest, ASecondWindowFromInsideTheBox)
     int windows = 0;
     h.onPrompt = [&](const test::PromptCall& call) {
         oracle.Shown(call);
-        int answer = EXIT;
+        int answer = kExit;
         if (windows++ == 0) {
             // The host's timer opens the same window again; its user steps up.
             oracle.SetupSource(0, kHostWindow);
-            answer = UP;
+            answer = kUp;
         } else if (windows <= 3) {
-            answer = UP;
+            answer = kUp;
         }
         return oracle.Answered(call, answer);
     };
@@ -139,7 +142,7 @@ protected:
         Script({kBothGpus});
         for (uint32_t gpu = 0; gpu < 3; ++gpu)
             Describe(gpu);
-        Script({UP, EXIT});
+        Script({kUp, kExit});
         oracle.SetupSource(1 << 16, kHostWindow);
         EXPECT_TRUE(oracle.Check()) << Report(oracle);
         EXPECT_EQ(second.regs[0x17], 0x30);
@@ -159,7 +162,7 @@ TEST_F(VoltageSafetyTest, TheChipLostWhileTheWindowIsUp)
 {
     AddGpu(1, 0, 0x20, 0x40);
     Describe(0);
-    Script({UP, UP, EXIT}, [&](int pass) {
+    Script({kUp, kUp, kExit}, [&](int pass) {
         if (pass != 0)
             return;
         h.model.faults.failingRegisters.insert({0, 0x1A});
