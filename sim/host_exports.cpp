@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sim/host_policy.h"
+
 namespace sim {
 
 namespace {
@@ -15,7 +17,9 @@ bool (*g_onHostAccess)(const HostAccess& access) = nullptr;
 void SetHostModel(Vt1165Model* model) { g_model = model; }
 Vt1165Model* HostModel() { return g_model; }
 
-int32_t Transfer(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
+namespace {
+
+int32_t TransferHere(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
 {
     if (g_onHostCall)
         g_onHostCall();
@@ -25,6 +29,16 @@ int32_t Transfer(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg
         !g_onHostAccess(HostAccess{gpu, bus, dev, reg, write, write && data ? *data : uint8_t(0)}))
         return g_model->Refuse(gpu, bus, dev, reg, write, data);
     return write ? g_model->Write(gpu, bus, dev, reg, data) : g_model->Read(gpu, bus, dev, reg, data);
+}
+
+}  // namespace
+
+int32_t Transfer(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
+{
+    HostPolicy* policy = CurrentHostPolicy();
+    if (!policy)
+        return TransferHere(write, gpu, bus, dev, reg, data);
+    return policy->Run([&] { return TransferHere(write, gpu, bus, dev, reg, data); });
 }
 
 void* FindHostFunction(const char* name)

@@ -28,7 +28,8 @@ namespace sim {
 void SetHostModel(Vt1165Model* model);
 Vt1165Model* HostModel();
 
-// What ReadI2CEx and WriteI2CEx do: the hooks, then the model's access.
+// What ReadI2CEx and WriteI2CEx do: the hooks, then the model's access, the
+// whole as the installed host policy runs it (sim/host_policy.h).
 int32_t Transfer(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data);
 
 // Address of one of the six exports by name, null for any other name.

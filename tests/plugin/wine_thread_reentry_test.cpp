@@ -4,22 +4,33 @@
 // threads asking for a window at once get one; and a thread describing the
 // GPU again and again while another presses UP and DOWN never makes a press
 // write anywhere but to a chip, in the register its 0x1C names, one code on.
+// And two ordinary hosts whose way of running their I2C functions meets the
+// plug-in's per-GPU locks (a hardware mutex held across a polling round; I2C
+// functions that run on the UI thread): every call returns, or a watchdog
+// ends the program and names the calls still in flight.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "sim/host_exports.h"
+#include "sim/host_policy.h"
 #include "sim/vt1165_model.h"
 #include "tests/plugin/wine_box_watch.h"
 #include "tests/plugin/wine_host_window.h"
 #include "tests/plugin/wine_locked_host.h"
 #include "tests/plugin/wine_plugin_calls.h"
 #include "tests/plugin/wine_reentry_support.h"
+#include "tests/support/reading_check.h"
+#include "tests/support/watchdog.h"
 #include "tests/support/write_judge.h"
 #include "tests/wine/box_clicker.h"
 #include "tests/wine/plugin_folder.h"
@@ -241,6 +252,191 @@ TEST_F(WineThreadReentry, PressesWhileAnotherThreadRedescribesWriteOnlyToAChip)
         vidWrites += a.write && a.reg >= sim::reg::kVidFirst && a.reg <= sim::reg::kVid18;
     EXPECT_GT(vidWrites, 0) << "no press was written at all";
     EXPECT_EQ(test::JudgeWrites(model.trace).Report(), "");
+}
+
+// Runs the calling thread's messages (its timers, the calls other threads
+// send it) until done() holds or ms have passed; with INFINITE only done()
+// ends it, and the test's watchdog bounds it.
+void RunMessages(const std::function<bool()>& done, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    while (!done() && (ms == INFINITE || GetTickCount() - start < ms)) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+// Three GPUs, each with a chip on bus 0, described as a host does at start;
+// GPU 0's window pressed on the host's UI thread (the test's) while the
+// host's polling goes on.
+class WineHostPattern : public test::ReentryTest {
+protected:
+    static constexpr uint32_t kGpus = 3;
+    static constexpr uint32_t kSourcesPerGpu = 11;
+
+    WineHostPattern()
+        : watchdog(std::string("WineHostPattern.") +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name())
+    {
+        test::Watchdog::NameThread("UI thread");
+    }
+
+    // Loads the DLL and describes every GPU; true when every chip was found.
+    bool Start()
+    {
+        for (uint32_t g = 0; g < kGpus; ++g) {
+            model.AddGpu(1);
+            Chip(g, 0, 0x20, 0x3C);
+        }
+        if (!plugin.Loaded())
+            return false;
+        getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
+        setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
+        int found = 0;
+        for (uint32_t g = 0; g < kGpus; ++g)
+            found += Describe(plugin, g << 16);
+        model.ClearTrace();
+        return found == static_cast<int>(kGpus);
+    }
+
+    float Read(uint32_t index)
+    {
+        float value = test::Watchdog::Watch("GetSourceData", index, [&] { return getSourceData(index); });
+        readings.Note(index, value);
+        return value;
+    }
+    // Every source of every GPU, each source on every GPU in turn (as a
+    // host shows one graph per source).
+    void PollRound()
+    {
+        for (uint32_t s = 0; s < kSourcesPerGpu; ++s)
+            for (uint32_t g = 0; g < kGpus; ++g)
+                Read(g << 16 | s);
+    }
+
+    // GPU 0's voltage window, owned by owner: the person looks at each box a
+    // moment, so that the host's work goes on while it is up, then presses
+    // the next of kPresses.
+    int32_t PressWindow(HWND owner)
+    {
+        DWORD shown = 0;
+        auto lookedAMoment = [&shown] {
+            if (!shown)
+                shown = GetTickCount();
+            if (GetTickCount() - shown < 30)
+                return false;
+            shown = 0;
+            return true;
+        };
+        return test::PressThrough(
+            kPresses,
+            [&] { return test::Watchdog::Watch("SetupSource", 0, [&] { return setupSource(0, owner); }); },
+            &seen, lookedAMoment);
+    }
+
+    // Every write kept the safety rule, every reading was one the plug-in may
+    // give back, and the window ended with EXIT. A press may have written
+    // nothing (the chip was busy): that is not judged.
+    void ExpectSafeAndSane(int32_t setupResult)
+    {
+        test::WriteJudge judge = test::JudgeWrites(model.trace);
+        EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
+                                   << " to VID registers):\n" << judge.Report();
+        EXPECT_EQ(readings.Implausible(), 0) << "of " << readings.Readings() << " readings; first: " << readings.First();
+        EXPECT_EQ(setupResult, 1);
+        EXPECT_EQ(seen.size(), kPresses.size()) << "the window did not take every press and EXIT";
+        for (const test::SeenBox& box : seen)
+            EXPECT_EQ(box.title, kWindowCaption);
+    }
+
+    ~WineHostPattern() override { sim::SetHostPolicy(nullptr); }
+
+    // Before the plug-in is loaded, so that it watches its unloading too.
+    test::Watchdog watchdog;
+    test::LoadedPlugin plugin{folder.DllPath()};
+    PFN_GetSourceData getSourceData = nullptr;
+    PFN_SetupSource setupSource = nullptr;
+    test::ReadingCheck readings;
+    const std::vector<std::string> kPresses = {"UP", "UP", "DOWN", "DOWN", "EXIT"};
+    std::vector<test::SeenBox> seen;
+};
+
+// A host that serialises its hardware access: one recursive hardware mutex,
+// which its I2C functions take and its polling thread holds across a whole
+// round of readings of every source of every GPU, while the person presses
+// UP and DOWN in GPU 0's window on the UI thread. A press that holds GPU 0's
+// lock waits in the host's I2C function for the mutex; the polling thread,
+// holding the mutex, comes to GPU 0's sources in its round.
+TEST_F(WineHostPattern, HostHoldingItsHardwareMutexAcrossAPollingRound)
+{
+    constexpr int kMaxRounds = 5000;
+    ASSERT_TRUE(Start());
+    sim::SerialisedHost hardware;
+    sim::SetHostPolicy(&hardware);
+    // A register access takes a moment on a real bus (here a millisecond,
+    // the shortest sleep Windows has).
+    sim::g_onHostCall = [] { Sleep(1); };
+    std::atomic<bool> pressing{true};
+    std::thread poller([&] {
+        test::Watchdog::NameThread("polling thread");
+        for (int round = 0; round < kMaxRounds && pressing.load(); ++round) {
+            {
+                std::lock_guard<sim::SerialisedHost> holding(hardware);
+                PollRound();
+            }
+            Sleep(10);   // the polling interval
+        }
+    });
+    test::HostWindow window;
+    int32_t result = PressWindow(window.window);
+    pressing = false;
+    poller.join();
+    sim::g_onHostCall = nullptr;
+    sim::SetHostPolicy(nullptr);
+    ExpectSafeAndSane(result);
+}
+
+// A host whose I2C functions run on its UI thread: a worker thread's call is
+// sent to a window of the UI thread (SendMessage) and waits for it, and the
+// UI thread's timer reads one source of every GPU on each tick, before and
+// while GPU 0's window is up (the box's message loop runs the timer and the
+// sent calls). A worker's reading holds its GPU's lock while it waits for
+// the UI thread; the UI thread's next tick reads that GPU.
+TEST_F(WineHostPattern, HostRunningItsI2CFunctionsOnItsUiThread)
+{
+    constexpr int kMaxRounds = 5000;
+    ASSERT_TRUE(Start());
+    sim::UiWindowHost uiThread;
+    sim::SetHostPolicy(&uiThread);
+    std::atomic<bool> working{true}, workerDone{false};
+    std::thread worker([&] {
+        test::Watchdog::NameThread("worker");
+        for (int round = 0; round < kMaxRounds && working.load(); ++round)
+            PollRound();
+        workerDone = true;
+    });
+    int32_t result = 0;
+    {
+        test::HostWindow window;
+        uint32_t tick = 0;
+        window.Every(10, [&] {
+            const uint32_t source = tick++ % kSourcesPerGpu;
+            for (uint32_t g = 0; g < kGpus; ++g)
+                Read(g << 16 | source);
+        });
+        // The UI thread's own message loop for a while, then the window's.
+        RunMessages([] { return false; }, 200);
+        result = PressWindow(window.window);
+        working = false;
+        RunMessages([&] { return workerDone.load(); }, INFINITE);
+    }
+    worker.join();
+    sim::SetHostPolicy(nullptr);
+    ExpectSafeAndSane(result);
 }
 
 }  // namespace

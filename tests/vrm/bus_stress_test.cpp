@@ -16,10 +16,19 @@
 // state just before it, under the transaction lock, and is judged once the
 // threads are done. On a plug-in whose sequences hold their GPU's lock and
 // one pinned copy of the chip's bus and address, no write breaks a rule.
+//
+// Then two ordinary hosts whose own way of running their I2C functions meets
+// the plug-in's per-GPU locks: one serialises its hardware access with a
+// recursive mutex that its polling thread holds across a whole polling
+// round, the other runs its I2C functions on its UI thread, which also polls
+// from a timer. A press, a reading or a whole round may have to do without
+// the chip for a moment, but every call returns: a watchdog ends the program
+// and names the calls still in flight should two threads wait for each other.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <string>
@@ -28,8 +37,11 @@
 
 #include "exports/exports.h"
 #include "sim/host_exports.h"
+#include "sim/host_policy.h"
 #include "tests/support/box_buttons.h"
 #include "tests/support/plugin_harness.h"
+#include "tests/support/reading_check.h"
+#include "tests/support/watchdog.h"
 #include "tests/support/write_judge.h"
 
 namespace {
@@ -235,5 +247,169 @@ TEST_F(BusStressTest, NewHostTwoChipsOnGpuZero) { Run(Config{false, 2, 0, {0}});
 // An old host whose user applies settings to both GPUs: GPU 1's window, its
 // presses mirrored to GPU 2, both GPUs with two chips.
 TEST_F(BusStressTest, OldHostMirroringToGpuTwo) { Run(Config{true, 3, 1, {1, 2}}); }
+
+// Three GPUs, each with one chip; GPU 0's window pressed on the host's UI
+// thread while the host's polling goes on.
+class HostPatternTest : public ::testing::Test {
+protected:
+    static constexpr uint32_t kGpus = 3;
+    // About what one register access takes on a 100 kHz bus.
+    static constexpr std::chrono::microseconds kTransactionTime{200};
+
+    HostPatternTest()
+        : watchdog(std::string("HostPatternTest.") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
+    {
+    }
+    ~HostPatternTest() override { sim::SetHostPolicy(nullptr); }
+
+    // The GPUs, each described once as a host does at start; from then on
+    // every transaction runs under the model's lock and takes a little
+    // time, as on a real bus.
+    void StartHost()
+    {
+        for (uint32_t g = 0; g < kGpus; ++g)
+            h.AddGpuWithChip(1, 0);
+        for (uint32_t g = 0; g < kGpus; ++g) {
+            SourceDescriptor desc = {};
+            EXPECT_EQ(GetSourceDesc(g << 16, &desc), 1) << "GPU " << g;
+        }
+        h.model.ClearTrace();
+        h.model.transactionLock = &bus;
+        sim::g_onHostCall = [] { std::this_thread::sleep_for(kTransactionTime); };
+    }
+
+    float Read(uint32_t index)
+    {
+        float value = test::Watchdog::Watch("GetSourceData", index, [&] { return GetSourceData(index); });
+        readings.Note(index, value);
+        return value;
+    }
+    // Every source of every GPU, each source on every GPU in turn (as a
+    // host shows one graph per source).
+    void PollRound()
+    {
+        for (uint32_t s = 0; s < kSourcesPerGpu; ++s)
+            for (uint32_t g = 0; g < kGpus; ++g)
+                Read(g << 16 | s);
+    }
+
+    // GPU 0's voltage window: whileUp runs while each box is up, then the
+    // box is answered with the next of kPresses, and EXIT after them.
+    int32_t PressWindow(const std::function<void()>& whileUp)
+    {
+        h.onPrompt = [this, whileUp](const test::PromptCall& call) {
+            if (call.caption != "VRM Voltage Control")
+                return 1;
+            whileUp();
+            int answer = answers.size() < kPresses.size() ? kPresses[answers.size()] : kExit;
+            answers.push_back(answer);
+            return answer;
+        };
+        return test::Watchdog::Watch("SetupSource", 0, [] { return SetupSource(0, kHostWindow); });
+    }
+
+    // Every write kept the safety rule, every reading was one the plug-in may
+    // give back, and the window ended with EXIT. A press may have written
+    // nothing (the chip was busy): that is not judged.
+    void ExpectSafeAndSane(int32_t setupResult)
+    {
+        sim::SetHostPolicy(nullptr);
+        h.model.transactionLock = nullptr;
+        test::WriteJudge judge = test::JudgeWrites(h.model.trace);
+        EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
+                                   << " to VID registers):\n" << judge.Report();
+        EXPECT_EQ(readings.Implausible(), 0) << "of " << readings.Readings() << " readings; first: " << readings.First();
+        EXPECT_EQ(setupResult, 1);
+        ASSERT_FALSE(answers.empty());
+        EXPECT_EQ(answers.back(), kExit);
+        RecordProperty("readings", readings.Readings());
+        RecordProperty("vidWrites", judge.VidWrites());
+    }
+
+    // Declared first, so that it watches until everything else is gone.
+    test::Watchdog watchdog;
+    test::PluginHarness h;
+    std::mutex bus;   // the model's transaction lock
+    test::ReadingCheck readings;
+    const std::vector<int> kPresses = {kUp, kUp, kDown, kDown};
+    std::vector<int> answers;
+};
+
+// A host that serialises its hardware access: one recursive hardware mutex,
+// which its I2C functions take and its polling thread holds across a whole
+// round of readings of every source of every GPU, while the person presses
+// UP and DOWN in GPU 0's window on the UI thread. A press that holds GPU 0's
+// lock waits in the host's I2C function for the mutex; the polling thread,
+// holding the mutex, comes to GPU 0's sources in its round.
+TEST_F(HostPatternTest, HostHoldingItsHardwareMutexAcrossAPollingRound)
+{
+    constexpr int kMaxRounds = 5000;
+    StartHost();
+    sim::SerialisedHost host;
+    sim::SetHostPolicy(&host);
+    test::Watchdog::NameThread("UI thread");
+    std::atomic<bool> pressing{true};
+    std::thread poller([&] {
+        test::Watchdog::NameThread("polling thread");
+        for (int round = 0; round < kMaxRounds && pressing; ++round) {
+            {
+                std::lock_guard<sim::SerialisedHost> holding(host);
+                PollRound();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));   // the polling interval
+        }
+    });
+    // The person looks at the window a moment before each press.
+    int32_t result = PressWindow([] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
+    pressing = false;
+    poller.join();
+    ExpectSafeAndSane(result);
+}
+
+// A host whose I2C functions run on its UI thread: a worker thread's reading
+// is queued for the UI thread and waits for it, and the UI thread reads one
+// source of every GPU on each tick of its timer, before and while GPU 0's
+// window is up, serving the queue between ticks as its message loop does. A
+// worker's reading holds its GPU's lock while it waits for the UI thread;
+// the UI thread's next tick reads that GPU.
+TEST_F(HostPatternTest, HostRunningItsI2CFunctionsOnItsUiThread)
+{
+    constexpr int kMaxRounds = 5000;
+    StartHost();
+    test::Watchdog::NameThread("UI thread");
+    sim::UiQueueHost host;
+    sim::SetHostPolicy(&host);
+    std::atomic<bool> working{true}, workerDone{false};
+    std::thread worker([&] {
+        test::Watchdog::NameThread("worker");
+        for (int round = 0; round < kMaxRounds && working; ++round)
+            PollRound();
+        workerDone = true;
+    });
+    uint32_t tick = 0;
+    // The UI thread's message loop for a while: the timer's readings, and
+    // the queued calls served between them.
+    auto runMessages = [&](std::chrono::milliseconds span) {
+        const auto end = std::chrono::steady_clock::now() + span;
+        do {
+            host.Serve();
+            const uint32_t source = tick++ % kSourcesPerGpu;
+            for (uint32_t g = 0; g < kGpus; ++g)
+                Read(g << 16 | source);
+            host.Serve();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } while (std::chrono::steady_clock::now() < end);
+    };
+    runMessages(std::chrono::milliseconds(100));
+    // The window's message loop runs the same while the box is up.
+    int32_t result = PressWindow([&] { runMessages(std::chrono::milliseconds(20)); });
+    working = false;
+    while (!workerDone) {
+        host.Serve();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    worker.join();
+    ExpectSafeAndSane(result);
+}
 
 }  // namespace
