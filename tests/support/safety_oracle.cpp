@@ -102,16 +102,18 @@ int32_t SafetyOracle::GetSourceDesc(uint32_t index, SourceDescriptor* desc)
 {
     Sync();
     uint32_t gpu = index >> 16;
-    // Every accepted request forgets the GPU's chip and searches again; the
-    // scan's reads in the trace tell where it is found.
-    if (desc && gpu < 16 && h_.hostModulePresent) {
-        detected_.erase(gpu);
-        if (h_.missingExports.empty())
-            versionChecked_ = true;
-    }
+    const bool accepted = desc && gpu < 16 && h_.hostModulePresent;
+    if (accepted && h_.missingExports.empty())
+        versionChecked_ = true;
     Log(Format("GetSourceDesc(0x%08X)", index));
     int32_t result = ::GetSourceDesc(index, desc);
     Sync();
+    // A request publishes its detection only once its scan is complete (the
+    // scan's reads in the trace tell it, see Judge); until then, the
+    // multi-GPU prompt included, the last detection stands. A request that
+    // could not scan (a host function missing, no bus) publishes "no chip".
+    if (accepted && result == 0 && (!h_.missingExports.empty() || (h_.model.BusCount(gpu) & 0xFFu) == 0))
+        detected_.erase(gpu);
     auto chip = detected_.find(gpu);
     Log(Format("GetSourceDesc(0x%08X) = %d, GPU %u chip %s", index, result, gpu,
                chip == detected_.end() ? "not detected" : Format("on bus %u", chip->second).c_str()));
@@ -219,9 +221,15 @@ void SafetyOracle::Judge(std::size_t position)
         if (a.dev != kChipAddress)
             Fail(position, "device address other than 0x70", Format("read at device 0x%02X (GPU %u bus %u reg 0x%02X): only 0x70 is ever addressed",
                                   a.dev, a.gpu, a.bus, a.reg));
-        // Detection: the scan's read of the identification register.
-        if (a.ok && a.reg == kIdRegister && a.value == kChipId && a.dev == kChipAddress)
-            detected_[a.gpu] = a.bus;
+        // Detection: the scan reads the identification register bus by bus
+        // from bus 0 and publishes what it found, or no chip, in the same
+        // sequence, before any other access to that GPU.
+        if (a.reg == kIdRegister && a.dev == kChipAddress) {
+            if (a.bus == 0)
+                detected_.erase(a.gpu);
+            if (a.ok && a.value == kChipId)
+                detected_[a.gpu] = a.bus;
+        }
         return;
     }
 
