@@ -303,20 +303,8 @@ protected:
         return found == static_cast<int>(kGpus);
     }
 
-    float Read(uint32_t index)
-    {
-        float value = test::Watchdog::Watch("GetSourceData", index, [&] { return getSourceData(index); });
-        readings.Note(index, value);
-        return value;
-    }
-    // Every source of every GPU, each source on every GPU in turn (as a
-    // host shows one graph per source).
-    void PollRound()
-    {
-        for (uint32_t s = 0; s < kSourcesPerGpu; ++s)
-            for (uint32_t g = 0; g < kGpus; ++g)
-                Read(g << 16 | s);
-    }
+    float Read(uint32_t index) { return test::WatchedReading(readings, getSourceData, index); }
+    void PollRound() { test::PollRound(readings, kGpus, getSourceData); }
 
     // GPU 0's voltage window, owned by owner: the person looks at each box a
     // moment, so that the host's work goes on while it is up, then presses

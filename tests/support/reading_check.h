@@ -11,6 +11,8 @@
 #include <mutex>
 #include <string>
 
+#include "tests/support/watchdog.h"
+
 namespace test {
 
 class ReadingCheck {
@@ -59,5 +61,26 @@ private:
     int implausible_ = 0;
     std::string first_;
 };
+
+// One reading of read(index), GetSourceData or the DLL's export: watched,
+// so that the watchdog names it should it hang, and noted in check.
+template <typename ReadFn>
+float WatchedReading(ReadingCheck& check, ReadFn read, uint32_t index)
+{
+    float value = Watchdog::Watch("GetSourceData", index, [&] { return read(index); });
+    check.Note(index, value);
+    return value;
+}
+
+// Every source of every GPU, each source on every GPU in turn (as a host
+// shows one graph per source).
+template <typename ReadFn>
+void PollRound(ReadingCheck& check, uint32_t gpus, ReadFn read)
+{
+    constexpr uint32_t kSourcesPerGpu = 11;
+    for (uint32_t s = 0; s < kSourcesPerGpu; ++s)
+        for (uint32_t g = 0; g < gpus; ++g)
+            WatchedReading(check, read, g << 16 | s);
+}
 
 }  // namespace test

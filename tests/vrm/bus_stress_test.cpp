@@ -278,20 +278,8 @@ protected:
         sim::g_onHostCall = [] { std::this_thread::sleep_for(kTransactionTime); };
     }
 
-    float Read(uint32_t index)
-    {
-        float value = test::Watchdog::Watch("GetSourceData", index, [&] { return GetSourceData(index); });
-        readings.Note(index, value);
-        return value;
-    }
-    // Every source of every GPU, each source on every GPU in turn (as a
-    // host shows one graph per source).
-    void PollRound()
-    {
-        for (uint32_t s = 0; s < kSourcesPerGpu; ++s)
-            for (uint32_t g = 0; g < kGpus; ++g)
-                Read(g << 16 | s);
-    }
+    float Read(uint32_t index) { return test::WatchedReading(readings, GetSourceData, index); }
+    void PollRound() { test::PollRound(readings, kGpus, GetSourceData); }
 
     // GPU 0's voltage window: whileUp runs while each box is up, then the
     // box is answered with the next of kPresses, and EXIT after them.
