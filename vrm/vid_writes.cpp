@@ -14,6 +14,9 @@ namespace {
 
 constexpr uint8_t kVidBit7 = 0x80;
 
+// One line that says why something was not written.
+using Note = char[kVidNoteCapacity];
+
 int CodeOf(uint8_t value) { return value & kVidCodeMask; }
 
 // The signed change in code that writing `to` over `from` makes; bit 7 must
@@ -39,7 +42,7 @@ bool AboveLimit(uint8_t value)
 #if defined(__GNUC__)
 __attribute__((format(printf, 2, 3)))
 #endif
-void SetNote(char (&note)[kVidNoteCapacity], const char* format, ...)
+void SetNote(Note& note, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
@@ -70,8 +73,6 @@ enum class Stop {
     ControlChanged,    // 0x1C names another register by then
     WriteFailed,       // the host reported the write as failed
 };
-
-using Note = char[kVidNoteCapacity];
 
 // The guarded write on the pinned chip: the chip is there and where it was
 // shown, its active VID reads, `decide` picks the value from what the
@@ -108,21 +109,22 @@ struct Wording {
     const char* unreadable;
     const char* stoppedAnswering;
     const char* controlChanged;
+    bool tellsFailedWrite;   // a write the host reported as failed is said too
 };
 
 constexpr Wording kPressWording = {
     "Nothing written:", "the VT1165 was busy.", "the VT1165 is not answering.",
     "the VT1165 was detected again since this was shown.", "the VID could not be read at the press.",
-    "the VT1165 stopped answering during the press.", "register 0x1C changed during the press."};
+    "the VT1165 stopped answering during the press.", "register 0x1C changed during the press.", true};
 
 constexpr Wording kExitWording = {
     "EXIT wrote nothing:", "the VT1165 was busy.", "the VT1165 is not answering.",
     "the VT1165 was detected again since this was shown.", "the VID could not be read.",
-    "the VT1165 stopped answering.", "register 0x1C changed."};
+    "the VT1165 stopped answering.", "register 0x1C changed.", false};
 
 constexpr Wording kMirrorWording = {
     "Mirror to GPU 2 skipped:", "GPU 2 was busy.", "no VT1165 detected on GPU 2.", nullptr,
-    "its VID could not be read.", "its VT1165 stopped answering.", "its register 0x1C changed."};
+    "its VID could not be read.", "its VT1165 stopped answering.", "its register 0x1C changed.", false};
 
 // Says why nothing was written, for the stops that every writer words alike.
 void SayStop(Note& note, const Wording& words, Stop stop, const PinnedChip& chip)
@@ -198,7 +200,7 @@ VidWriteOutcome WindowWrite(uint32_t g, const ShownChip& shown, VidMove move, co
         }
         if (stop != Stop::None) {
             SayStop(outcome.note, words, stop, chip);
-            if (stop == Stop::WriteFailed && move != VidMove::Keep)
+            if (stop == Stop::WriteFailed && words.tellsFailedWrite)
                 SetNote(outcome.note, "The write of VID 0x%02X to register 0x%02X failed.", value,
                         present.vid_register);
             return outcome;
