@@ -34,12 +34,24 @@ extern "C" void* realloc(void* block, std::size_t size)
 }
 
 namespace bench {
-bool AllocationCountAvailable() { return true; }
-std::size_t AllocationCount() { return g_allocations; }
+bool AllocationCountAvailable()
+{
+    return true;
+}
+std::size_t AllocationCount()
+{
+    return g_allocations;
+}
 }  // namespace bench
 #else
 namespace bench {
-bool AllocationCountAvailable() { return false; }
-std::size_t AllocationCount() { return 0; }
+bool AllocationCountAvailable()
+{
+    return false;
+}
+std::size_t AllocationCount()
+{
+    return 0;
+}
 }  // namespace bench
 #endif

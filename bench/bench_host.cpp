@@ -25,10 +25,22 @@ void WriteLog(int, const char* data, unsigned length)
     g_logBytes += length;
 }
 
-void GetTime(LocalTime* out) { *out = LocalTime{2009, 3, 5, 7, 4, 9}; }
-bool HostPresent() { return true; }
-void* FindExport(const char* name) { return sim::FindHostFunction(name); }
-int AnswerPrompt(void*, const char*, const char*, uint32_t, const PromptBoxParams*) { return 1; }
+void GetTime(LocalTime* out)
+{
+    *out = LocalTime{2009, 3, 5, 7, 4, 9};
+}
+bool HostPresent()
+{
+    return true;
+}
+void* FindExport(const char* name)
+{
+    return sim::FindHostFunction(name);
+}
+int AnswerPrompt(void*, const char*, const char*, uint32_t, const PromptBoxParams*)
+{
+    return 1;
+}
 
 }  // namespace
 
@@ -48,7 +60,10 @@ void InstallPlugin(sim::Vt1165Model* model, bool verboseLog)
     sim::SetHostModel(model);
 }
 
-std::size_t LogBytesWritten() { return g_logBytes; }
+std::size_t LogBytesWritten()
+{
+    return g_logBytes;
+}
 
 void DescribeAllSources(uint32_t dwGpu)
 {

@@ -76,7 +76,8 @@ bool DescriptorReport()
     // with the chip on the first bus); a phase source also reads the phase count.
     const std::size_t minimum = 16 * (kSourcesPerGpu + (kSourceLastPhase - kSourceFirstPhase + 1));
     std::printf("Descriptor pass, GetSourceDesc of sources 0..10 on 16 GPUs:\n"
-                "  measured %zu  minimum %zu\n", model.trace.size(), minimum);
+                "  measured %zu  minimum %zu\n",
+                model.trace.size(), minimum);
     sim::SetHostModel(nullptr);
     return model.trace.size() == minimum;
 }

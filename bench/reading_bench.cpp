@@ -5,8 +5,8 @@
 #include "bench/bench_host.h"
 #include "exports/exports.h"
 #include "plugin/bus_sequence.h"
-#include "plugin/platform.h"
 #include "plugin/log.h"
+#include "plugin/platform.h"
 #include "plugin/timed_lock.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
@@ -20,13 +20,13 @@ void BM_GetSourceData(benchmark::State& state)
 
     sim::Vt1165Model model;
     bench::SetUpDescribedChip(&model, logging);
-    GetSourceData(source);   // fills the VID mode and phase count caches
+    GetSourceData(source);  // fills the VID mode and phase count caches
 
     std::size_t logBefore = bench::LogBytesWritten();
     for (auto _ : state)
         benchmark::DoNotOptimize(GetSourceData(source));
-    state.counters["log_bytes/call"] = benchmark::Counter(
-        static_cast<double>(bench::LogBytesWritten() - logBefore) / static_cast<double>(state.iterations()));
+    state.counters["log_bytes/call"] = benchmark::Counter(static_cast<double>(bench::LogBytesWritten() - logBefore) /
+                                                          static_cast<double>(state.iterations()));
     state.SetLabel(logging ? "log on" : "log off");
     sim::SetHostModel(nullptr);
 }

@@ -33,7 +33,7 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
 
 struct Sample {
     double visible;
-    double active;   // negative when the box never became the active window
+    double active;  // negative when the box never became the active window
 };
 
 // Calls show() on this thread; a second thread presses the button with the
@@ -81,8 +81,8 @@ void Report(const char* name, std::vector<Sample> samples)
     else
         std::printf("median %.1f ms, min %.1f ms, max %.1f ms;", active[active.size() / 2], active.front(),
                     active.back());
-    std::printf(" to visible: median %.1f ms (%zu runs, %zu active)\n", visible[visible.size() / 2],
-                samples.size(), active.size());
+    std::printf(" to visible: median %.1f ms (%zu runs, %zu active)\n", visible[visible.size() / 2], samples.size(),
+                active.size());
 }
 
 }  // namespace

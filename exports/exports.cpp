@@ -165,7 +165,7 @@ extern "C" int32_t SetupSource(uint32_t dwIndex, void* hWnd)
     if (at.dwSource != kSourceOutputVoltage)
         return 0;
     if (!hWnd)
-        return 1;   // nothing to show, nothing touched
+        return 1;  // nothing to show, nothing touched
 
     // A window shown from inside a sequence would hold that GPU's lock for
     // as long as it is up.

@@ -17,21 +17,19 @@ bool AppendToPath(AnswerKeyPath& path, size_t& length, const char* text)
     // Looks at no more of text than could fit, plus one byte.
     const size_t room = sizeof(path.text) - length;
     const size_t textLength = TextLengthBounded(text, room);
-    if (textLength >= room) {
+    if (textLength >= room)
         return false;
-    }
     std::memcpy(path.text + length, text, textLength + 1);
     length += textLength;
     return true;
 }
 
-} // namespace
+}  // namespace
 
 char* EncodeAnswerKey(char* text)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
         return text;
-    }
     // Only the low six bits of (byte + 5 * position) matter, so unsigned
     // arithmetic gives the same index as the signed sum would.
     for (size_t position = 0; text[position] != '\0'; ++position) {
@@ -53,9 +51,8 @@ AnswerValueName MakeAnswerValueName(const char* keyText, int32_t keyNumber)
 
 const char* ExecutableFileName(const char* executablePath)
 {
-    if (executablePath == nullptr) {
+    if (executablePath == nullptr)
         return "";
-    }
     const char* lastBackslash = std::strrchr(executablePath, '\\');
     return lastBackslash != nullptr ? lastBackslash + 1 : executablePath;
 }
@@ -65,13 +62,11 @@ bool BuildAnswerKeyPath(const char* company, const char* executablePath, AnswerK
     path = AnswerKeyPath{};
     size_t length = 0;
     bool fits = AppendToPath(path, length, "Software\\");
-    if (company != nullptr && company[0] != '\0') {
+    if (company != nullptr && company[0] != '\0')
         fits = fits && AppendToPath(path, length, company) && AppendToPath(path, length, "\\");
-    }
-    fits = fits && AppendToPath(path, length, ExecutableFileName(executablePath)) &&
-           AppendToPath(path, length, "\\") && AppendToPath(path, length, "PromptBox");
-    if (!fits) {
+    fits = fits && AppendToPath(path, length, ExecutableFileName(executablePath)) && AppendToPath(path, length, "\\") &&
+           AppendToPath(path, length, "PromptBox");
+    if (!fits)
         path = AnswerKeyPath{};
-    }
     return fits;
 }

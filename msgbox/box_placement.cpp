@@ -13,22 +13,19 @@ int64_t Centred(int64_t low, int64_t high, int64_t size)
 // for an empty or inverted area), so it fits 32 bits.
 int32_t KeptInside(int64_t start, int64_t size, int32_t low, int32_t high)
 {
-    if (start + size > high) {
+    if (start + size > high)
         start = static_cast<int64_t>(high) - size;
-    }
-    if (start < low) {
+    if (start < low)
         start = low;
-    }
     return static_cast<int32_t>(start);
 }
 
-} // namespace
+}  // namespace
 
 PbPoint PbPlaceBox(const PbBoxPlacement& placement)
 {
-    if (placement.requested.x != 0 || placement.requested.y != 0) {
+    if (placement.requested.x != 0 || placement.requested.y != 0)
         return placement.requested;
-    }
     const int64_t width = placement.box.cx > 0 ? placement.box.cx : 0;
     const int64_t height = placement.box.cy > 0 ? placement.box.cy : 0;
     const PbRect& work = placement.workArea;

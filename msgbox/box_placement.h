@@ -9,11 +9,11 @@
 #include "msgbox/geometry.h"
 
 struct PbBoxPlacement {
-    PbSize box = {0, 0};         // the box's window, frame included
-    PbPoint requested = {0, 0};  // the caller's top-left; 0,0 when none was given
-    PbRect owner = {0, 0, 0, 0}; // the owner's window rectangle
+    PbSize box = {0, 0};          // the box's window, frame included
+    PbPoint requested = {0, 0};   // the caller's top-left; 0,0 when none was given
+    PbRect owner = {0, 0, 0, 0};  // the owner's window rectangle
     bool ownerMinimized = false;
-    PbRect workArea = {0, 0, 0, 0}; // the work area of the owner's monitor
+    PbRect workArea = {0, 0, 0, 0};  // the work area of the owner's monitor
 };
 
 // The box's top-left.  A requested position is kept exactly, unclamped.

@@ -8,7 +8,7 @@ const char kSeparator[] = "---------------------------\r\n";
 const char kLineEnd[] = "\r\n";
 const char kButtonGap[] = "   ";
 
-} // namespace
+}  // namespace
 
 ClipboardTextBuilder::ClipboardTextBuilder()
 {
@@ -18,16 +18,13 @@ ClipboardTextBuilder::ClipboardTextBuilder()
 
 void ClipboardTextBuilder::Append(const char* text, size_t limit, bool dropAmpersands)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
         return;
-    }
     for (size_t i = 0; i < limit && text[i] != '\0'; ++i) {
-        if (dropAmpersands && text[i] == '&') {
+        if (dropAmpersands && text[i] == '&')
             continue;
-        }
-        if (m_length + 1 >= PB_CLIPBOARD_TEXT_CHARS) {
+        if (m_length + 1 >= PB_CLIPBOARD_TEXT_CHARS)
             break;
-        }
         m_text[m_length++] = text[i];
     }
     m_text[m_length] = '\0';

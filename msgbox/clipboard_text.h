@@ -5,7 +5,7 @@
 //     ---------------------------
 //     <message>
 //     ---------------------------
-//     <button>   <button>   <check box>   
+//     <button>   <button>   <check box>
 //     ---------------------------
 //
 // every line ending in CR LF.  Button captions lose their '&' markers.  The

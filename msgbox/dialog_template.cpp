@@ -29,9 +29,8 @@ public:
     }
     void AlignToDoubleWord()
     {
-        while (m_position % 4 != 0) {
+        while (m_position % 4 != 0)
             Byte(0);
-        }
     }
     bool Counting() const { return m_block == nullptr; }
     size_t Position() const { return m_position; }
@@ -66,9 +65,8 @@ void WriteText(TemplateSink& sink, PbWidenText widen, const char* text)
         return;
     }
     if (sink.Counting()) {
-        for (int32_t i = 0; i < units; ++i) {
+        for (int32_t i = 0; i < units; ++i)
             sink.Word(0);
-        }
         return;
     }
     std::unique_ptr<uint16_t[]> wide(new (std::nothrow) uint16_t[static_cast<size_t>(units)]);
@@ -78,9 +76,8 @@ void WriteText(TemplateSink& sink, PbWidenText widen, const char* text)
     }
     // The terminator is written whatever the converter left there.
     wide[static_cast<size_t>(units) - 1] = 0;
-    for (int32_t i = 0; i < units; ++i) {
+    for (int32_t i = 0; i < units; ++i)
         sink.Word(wide[static_cast<size_t>(i)]);
-    }
 }
 
 void WriteItem(TemplateSink& sink, PbWidenText widen, const CPromptItem& item)
@@ -96,26 +93,23 @@ void WriteItem(TemplateSink& sink, PbWidenText widen, const CPromptItem& item)
     sink.Word(kClassAtomMarker);
     sink.Word(static_cast<uint16_t>(item.m_nKind & 0xFFFF));
     WriteText(sink, widen, item.Text());
-    sink.Word(0); // no creation data
+    sink.Word(0);  // no creation data
 }
 
 // The items that exist, in slot order; the header's count must match them.
 uint16_t CountItems(const CPromptDialog& dialog)
 {
     uint16_t count = 0;
-    for (int i = 0; i < dialog.m_dlgTemplate.cdit && i < PB_MAX_ITEMS; ++i) {
-        if (dialog.m_pItems[i]) {
+    for (int i = 0; i < dialog.m_dlgTemplate.cdit && i < PB_MAX_ITEMS; ++i)
+        if (dialog.m_pItems[i])
             ++count;
-        }
-    }
     return count;
 }
 
 size_t WriteTemplate(const CPromptDialog& dialog, PbWidenText widen, TemplateSink& sink)
 {
-    if (widen == nullptr) {
+    if (widen == nullptr)
         return 0;
-    }
     const PbDialogHeader& header = dialog.m_dlgTemplate;
     sink.DoubleWord(header.style);
     sink.DoubleWord(header.dwExtendedStyle);
@@ -124,22 +118,20 @@ size_t WriteTemplate(const CPromptDialog& dialog, PbWidenText widen, TemplateSin
     sink.Word(static_cast<uint16_t>(header.y));
     sink.Word(static_cast<uint16_t>(header.cx));
     sink.Word(static_cast<uint16_t>(header.cy));
-    sink.Word(0); // no menu
-    sink.Word(0); // the predefined dialog class
+    sink.Word(0);  // no menu
+    sink.Word(0);  // the predefined dialog class
 
     char title[PB_TITLE_CHARS];
     CopyTextBounded(title, dialog.CaptionText());
     WriteText(sink, widen, title);
 
-    for (int i = 0; i < dialog.m_dlgTemplate.cdit && i < PB_MAX_ITEMS; ++i) {
-        if (dialog.m_pItems[i]) {
+    for (int i = 0; i < dialog.m_dlgTemplate.cdit && i < PB_MAX_ITEMS; ++i)
+        if (dialog.m_pItems[i])
             WriteItem(sink, widen, *dialog.m_pItems[i]);
-        }
-    }
     return sink.Failed() ? 0 : sink.Position();
 }
 
-} // namespace
+}  // namespace
 
 size_t MeasureDialogTemplate(const CPromptDialog& dialog, PbWidenText widen)
 {
@@ -149,9 +141,8 @@ size_t MeasureDialogTemplate(const CPromptDialog& dialog, PbWidenText widen)
 
 size_t WriteDialogTemplate(const CPromptDialog& dialog, PbWidenText widen, uint8_t* block, size_t capacity)
 {
-    if (block == nullptr) {
+    if (block == nullptr)
         return 0;
-    }
     TemplateSink writer(block, capacity);
     return WriteTemplate(dialog, widen, writer);
 }

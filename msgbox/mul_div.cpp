@@ -2,9 +2,8 @@
 
 int32_t PbMulDiv(int32_t number, int32_t numerator, int32_t denominator)
 {
-    if (denominator == 0) {
+    if (denominator == 0)
         return -1;
-    }
     int64_t product = static_cast<int64_t>(number) * numerator;
     int64_t divisor = denominator;
     if (divisor < 0) {
@@ -13,8 +12,7 @@ int32_t PbMulDiv(int32_t number, int32_t numerator, int32_t denominator)
     }
     const int64_t half = divisor / 2;
     const int64_t result = product >= 0 ? (product + half) / divisor : (product - half) / divisor;
-    if (result > INT32_MAX || result < -INT32_MAX) {
+    if (result > INT32_MAX || result < -INT32_MAX)
         return -1;
-    }
     return static_cast<int32_t>(result);
 }

@@ -33,9 +33,8 @@ public:
 
     void reset()
     {
-        if (m_handle != nullptr && m_releaser != nullptr) {
+        if (m_handle != nullptr && m_releaser != nullptr)
             m_releaser(m_handle);
-        }
         m_handle = nullptr;
     }
 

@@ -19,8 +19,8 @@ using PbWindow = void*;
 using PbReportCallback = void (*)(const char* messageText, uint32_t reportData);
 
 // ---- Sizes of the record's text fields ----
-constexpr int PB_TEXT_CHARS = 260;   // every text buffer of the record
-constexpr int PB_CAPTION_COUNT = 19; // rows of the caption table
+constexpr int PB_TEXT_CHARS = 260;    // every text buffer of the record
+constexpr int PB_CAPTION_COUNT = 19;  // rows of the caption table
 
 // ---- layoutFlags ----
 constexpr uint32_t PB_LAYOUT_BUTTONS_RIGHT = 0x1;
@@ -52,7 +52,7 @@ constexpr int32_t PB_ID_SKIP_ALL = 15;
 constexpr int32_t PB_ID_IGNORE_ALL = 16;
 constexpr int32_t PB_ID_YES_TO_ALL = 19;
 constexpr int32_t PB_ID_NO_TO_ALL = 20;
-constexpr int32_t PB_ID_CUSTOM1 = 23; // custom buttons are 23 to 26
+constexpr int32_t PB_ID_CUSTOM1 = 23;  // custom buttons are 23 to 26
 constexpr int32_t PB_MAX_CUSTOM_BUTTONS = 4;
 constexpr int32_t PB_ID_HELP = 300;
 constexpr int32_t PB_ID_REPORT = 301;

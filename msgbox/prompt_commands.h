@@ -6,17 +6,17 @@
 #include <cstdint>
 
 enum class PbCommandKind {
-    Cancel,   // IDCANCEL: the Cancel button, Escape or Close
-    Close,    // IDCLOSE: ignored
-    Help,     // the Help button: open the help file, stay open
-    Report,   // the Report button: call the report callback, stay open
-    CheckBox, // the check box was clicked
-    Button,   // any other push button, or the time-out's command
+    Cancel,    // IDCANCEL: the Cancel button, Escape or Close
+    Close,     // IDCLOSE: ignored
+    Help,      // the Help button: open the help file, stay open
+    Report,    // the Report button: call the report callback, stay open
+    CheckBox,  // the check box was clicked
+    Button,    // any other push button, or the time-out's command
 };
 
 struct PbCommandOutcome {
     PbCommandKind kind;
-    bool endsBox;       // the box ends with result
+    bool endsBox;  // the box ends with result
     int32_t result;
     bool storesAnswer;  // result is remembered under the answer key
     bool handled;       // what the dialog procedure returns (TRUE for IDCLOSE)
@@ -24,10 +24,10 @@ struct PbCommandOutcome {
 
 // The state of the box a command is read against.
 struct PbCommandContext {
-    uint32_t internalFlags;    // CPromptDialog::m_nInternalFlags
-    bool checkBoxTicked;       // a missing check box counts as not ticked
-    const char* answerKeyText; // null or empty: answers are not stored
-    bool buttonsDisabled;      // the disabled period is still running
+    uint32_t internalFlags;     // CPromptDialog::m_nInternalFlags
+    bool checkBoxTicked;        // a missing check box counts as not ticked
+    const char* answerKeyText;  // null or empty: answers are not stored
+    bool buttonsDisabled;       // the disabled period is still running
 };
 
 // command: the whole wParam of WM_COMMAND (id and notification code), or a

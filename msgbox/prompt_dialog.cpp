@@ -48,14 +48,14 @@ int32_t TextWidth(LayoutMetrics& metrics, const char* text)
     return metrics.MeasureText(text, static_cast<int32_t>(std::strlen(text))).cx;
 }
 
-} // namespace
+}  // namespace
 
 // The push buttons of the row, in creation order: the button set (standard
 // or custom), then Help, then Report.
 struct CPromptDialog::ButtonRow {
     struct Button {
-        int captionIndex; // entry of m_szCaptions, or -1 for a custom token
-        const char* text; // the custom token
+        int captionIndex;  // entry of m_szCaptions, or -1 for a custom token
+        const char* text;  // the custom token
         int32_t width;
         uint16_t id;
     };
@@ -68,16 +68,16 @@ struct CPromptDialog::ButtonRow {
     void AddCaption(const CPromptDialog& dialog, int captionIndex, int32_t id)
     {
         if (count < kMaxRowButtons) {
-            buttons[count++] = {captionIndex, nullptr, dialog.m_nCaptionWidths[captionIndex], static_cast<uint16_t>(id)};
+            buttons[count++] = {captionIndex, nullptr, dialog.m_nCaptionWidths[captionIndex],
+                                static_cast<uint16_t>(id)};
         }
     }
 
     int32_t TotalWidth() const
     {
         int32_t width = 0;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
             width += buttons[i].width;
-        }
         return count > 0 ? width + kButtonGap * (count - 1) : 0;
     }
 };
@@ -101,9 +101,8 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
 
     m_hFont = metrics.CreateMessageFont();
     MeasuringScope measuring(metrics, m_hFont.get());
-    if (!measuring.IsOpen()) {
+    if (!measuring.IsOpen())
         m_bLayoutComplete = false;
-    }
     MeasureCaptionWidths(metrics);
 
     // Message rectangle: the text wrapped within the text area's width.
@@ -111,12 +110,10 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
     const int32_t screenWidth = metrics.GetScreenWidth();
     const PbSize iconSize = metrics.GetIconSize();
     int32_t areaWidth = modern ? screenWidth / 2 - 10 : screenWidth / 2 + 80;
-    if (m_bNarrow) {
+    if (m_bNarrow)
         areaWidth = screenWidth / 3;
-    }
-    if ((type & MB_ICONMASK) != 0) {
+    if ((type & MB_ICONMASK) != 0)
         areaWidth -= iconSize.cx + 16;
-    }
     const char* messageText = MessageText();
     const PbRect wrapped = metrics.MeasureWrappedText(messageText, static_cast<int32_t>(std::strlen(messageText)),
                                                       PbRect{0, 0, areaWidth, areaWidth});
@@ -128,9 +125,8 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
     PbRect dialogRect = {0, 0, m_rcMessage.right - m_rcMessage.left + 16 + (modern ? 16 : 0), 0};
 
     m_dlgTemplate = {PB_DIALOG_STYLE, 0, 0, 0, 0, 0, 0};
-    if (type & MB_SYSTEMMODAL) {
+    if (type & MB_SYSTEMMODAL)
         m_dlgTemplate.style |= PB_DS_SYSMODAL;
-    }
 
     // Icon left of the text; the text moves right to make room.
     PbRect iconRect = {0, 0, 0, 0};
@@ -176,22 +172,18 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
 
     // Button row under the text (and the icon), centred or right-aligned.
     int32_t rowTop = std::max(m_rcMessage.bottom, iconRect.bottom) + 5;
-    if (m_hIcon || m_hBackgroundBrush) {
+    if (m_hIcon || m_hBackgroundBrush)
         rowTop += 9;
-    }
     const PbRect rowRect = {0, rowTop, rowWidth, rowTop + m_nButtonHeight};
-    if (m_nDefaultButton > row.count) {
+    if (m_nDefaultButton > row.count)
         m_nDefaultButton = 1;
-    }
     dialogRect.bottom = rowRect.bottom + 12;
     dialogRect.right = std::max(dialogRect.right, rowWidth + 32);
-    if (dialogRect.right - dialogRect.left < checkBoxWidth) {
+    if (dialogRect.right - dialogRect.left < checkBoxWidth)
         dialogRect.right = checkBoxWidth + 16;
-    }
     int32_t x = (dialogRect.right - dialogRect.left - rowWidth) / 2;
-    if (m_bButtonsRight) {
+    if (m_bButtonsRight)
         x = dialogRect.right - rowWidth - 16;
-    }
 
     for (int i = 0; i < row.count; ++i) {
         const ButtonRow::Button& button = row.buttons[i];
@@ -209,9 +201,8 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
         const PbRect checkBoxRect = {17, top, 17 + checkBoxWidth, top + m_nCheckBoxHeight};
         AddItem(PB_KIND_CHECKBOX, static_cast<uint16_t>(PB_ID_CHECKBOX), &checkBoxRect, m_szCaptions[checkBoxCaption]);
         dialogRect.bottom = checkBoxRect.bottom + 8;
-        if (dialogRect.right - dialogRect.left < checkBoxWidth + 17) {
+        if (dialogRect.right - dialogRect.left < checkBoxWidth + 17)
             dialogRect.right = dialogRect.left + checkBoxWidth + 17;
-        }
     }
 
     const PbDialogUnitRect size = ToDialogUnits(dialogRect);
@@ -246,13 +237,11 @@ void CPromptDialog::CopyRequest(LayoutMetrics& metrics, PbWindow owner, uint32_t
     // part of the dialog with the window colour unless told otherwise.
     if (m_bModernLook) {
         m_bButtonsRight = 1;
-        if (m_crBackgroundColor == 0xFFFFFFFFu) {
+        if (m_crBackgroundColor == 0xFFFFFFFFu)
             m_crBackgroundColor = metrics.GetWindowColor();
-        }
     }
-    if (m_crBackgroundColor != 0xFFFFFFFFu) {
+    if (m_crBackgroundColor != 0xFFFFFFFFu)
         m_hBackgroundBrush = metrics.CreateSolidBrush(m_crBackgroundColor);
-    }
 }
 
 void CPromptDialog::ComputeButtonMetrics(LayoutMetrics& metrics)
@@ -286,44 +275,37 @@ void CPromptDialog::ReadTexts(LayoutMetrics& metrics, const char* message, const
 
     m_pszMessage.reset(new (std::nothrow) char[PB_TEXT_BUFFER_CHARS]());
     m_pszCaption.reset(new (std::nothrow) char[PB_TEXT_BUFFER_CHARS]());
-    if (!m_pszMessage || !m_pszCaption) {
+    if (!m_pszMessage || !m_pszCaption)
         m_bLayoutComplete = false;
-    }
     ReadRequestText(metrics, strings, message, m_pszMessage.get());
     ReadRequestText(metrics, strings, caption, m_pszCaption.get());
 
     std::memset(m_szCustomButtons, 0, sizeof(m_szCustomButtons));
-    if (params.buttonsStringId != 0) {
+    if (params.buttonsStringId != 0)
         metrics.LoadText(strings, params.buttonsStringId, m_szCustomButtons, PB_TEXT_CHARS - 1);
-    }
-    if (m_szCustomButtons[0] == '\0') {
+    if (m_szCustomButtons[0] == '\0')
         CopyTextBounded(m_szCustomButtons, params.buttonsText);
-    }
     m_szCustomButtons[PB_TEXT_CHARS - 1] = '\0';
 
     char* report = m_szCaptions[PB_CAPTION_REPORT];
     std::memset(report, 0, PB_CAPTION_CHARS);
-    if (params.reportCaptionId != 0) {
+    if (params.reportCaptionId != 0)
         metrics.LoadText(strings, params.reportCaptionId, report, PB_CAPTION_CHARS - 1);
-    }
-    if (report[0] == '\0') {
+    if (report[0] == '\0')
         CopyTextBounded(report, PB_CAPTION_CHARS, params.reportCaption);
-    }
     report[PB_CAPTION_CHARS - 1] = '\0';
 
     SetDefaultCaptions();
-    if (params.useCustomCaptions) {
+    if (params.useCustomCaptions)
         ApplyCaptionOverrides(params.customCaptions);
-    } else if (!(m_nStyle & PB_NO_CAPTION_RESOURCES)) {
+    else if (!(m_nStyle & PB_NO_CAPTION_RESOURCES))
         LoadCaptions(metrics, strings);
-    }
 }
 
 void CPromptDialog::ReadRequestText(LayoutMetrics& metrics, PbModule module, const char* source, char* buffer)
 {
-    if (buffer == nullptr) {
+    if (buffer == nullptr)
         return;
-    }
     const uintptr_t value = reinterpret_cast<uintptr_t>(source);
     if (value > 0xFFFF) {
         CopyTextBounded(buffer, PB_TEXT_BUFFER_CHARS, source);
@@ -338,34 +320,28 @@ void CPromptDialog::SetDefaultCaptions()
 {
     for (int i = 0; i < PB_CAPTION_COUNT; ++i) {
         // The Report caption is the caller's, when it gave one.
-        if (i != PB_CAPTION_REPORT || m_szCaptions[i][0] == '\0') {
+        if (i != PB_CAPTION_REPORT || m_szCaptions[i][0] == '\0')
             CopyTextBounded(m_szCaptions[i], CaptionTable[i].defaultCaption);
-        }
         m_szCaptions[i][PB_CAPTION_CHARS - 1] = '\0';
     }
 }
 
 void CPromptDialog::ApplyCaptionOverrides(const char (*customCaptions)[PB_TEXT_CHARS])
 {
-    if (customCaptions == nullptr) {
+    if (customCaptions == nullptr)
         return;
-    }
-    for (int i = 0; i < PB_CAPTION_COUNT; ++i) {
-        if (i != PB_CAPTION_REPORT && customCaptions[i][0] != '\0') {
+    for (int i = 0; i < PB_CAPTION_COUNT; ++i)
+        if (i != PB_CAPTION_REPORT && customCaptions[i][0] != '\0')
             CopyTextBounded(m_szCaptions[i], customCaptions[i]);
-        }
-    }
 }
 
 void CPromptDialog::LoadCaptions(LayoutMetrics& metrics, PbModule module)
 {
     for (int i = 0; i < PB_CAPTION_COUNT; ++i) {
-        if (i == PB_CAPTION_REPORT) {
+        if (i == PB_CAPTION_REPORT)
             continue;
-        }
-        if (metrics.LoadText(module, CaptionTable[i].stringId, m_szCaptions[i], PB_CAPTION_CHARS) <= 0) {
+        if (metrics.LoadText(module, CaptionTable[i].stringId, m_szCaptions[i], PB_CAPTION_CHARS) <= 0)
             CopyTextBounded(m_szCaptions[i], CaptionTable[i].defaultCaption);
-        }
         m_szCaptions[i][PB_CAPTION_CHARS - 1] = '\0';
     }
 }
@@ -393,9 +369,8 @@ PbOwnedHandle CPromptDialog::LoadDialogIcon(LayoutMetrics& metrics, const Prompt
     }
     char iconName[PB_TEXT_CHARS];
     CopyTextBounded(iconName, params.iconName);
-    if (iconName[0] != '\0') {
+    if (iconName[0] != '\0')
         return metrics.LoadModuleIcon(module, iconName);
-    }
     switch (m_nStyle & MB_ICONMASK) {
     case 0: return PbOwnedHandle();
     case MB_ICONHAND: return metrics.LoadSystemIcon(kIconHand);
@@ -412,19 +387,15 @@ bool CPromptDialog::CollectCustomButtons(LayoutMetrics& metrics, ButtonRow& row)
     char* cursor = row.customList;
     while (*cursor != '\0' && tokens < PB_MAX_CUSTOM_BUTTONS) {
         // A run of separators counts as one; no token is empty.
-        while (*cursor == '\n') {
+        while (*cursor == '\n')
             ++cursor;
-        }
-        if (*cursor == '\0') {
+        if (*cursor == '\0')
             break;
-        }
         char* token = cursor;
-        while (*cursor != '\0' && *cursor != '\n') {
+        while (*cursor != '\0' && *cursor != '\n')
             ++cursor;
-        }
-        if (*cursor == '\n') {
+        if (*cursor == '\n')
             *cursor++ = '\0';
-        }
         const int32_t width = WithTimeoutWidth(std::max(TextWidth(metrics, token) + kCaptionPadding, m_nButtonWidth));
         row.buttons[row.count++] = {-1, token, width, static_cast<uint16_t>(PB_ID_CUSTOM1 + tokens)};
         ++tokens;
@@ -458,13 +429,11 @@ void CPromptDialog::CollectButtons(LayoutMetrics& metrics, ButtonRow& row)
         case MB_YESNOCANCEL:
         case MB_YESNO:
             row.AddCaption(*this, PB_CAPTION_YES, IDYES);
-            if (yesToAll) {
+            if (yesToAll)
                 row.AddCaption(*this, PB_CAPTION_YES_TO_ALL, PB_ID_YES_TO_ALL);
-            }
             row.AddCaption(*this, PB_CAPTION_NO, IDNO);
-            if (noToAll) {
+            if (noToAll)
                 row.AddCaption(*this, PB_CAPTION_NO_TO_ALL, PB_ID_NO_TO_ALL);
-            }
             if ((m_nStyle & MB_TYPEMASK) == MB_YESNOCANCEL) {
                 row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
                 m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
@@ -497,17 +466,15 @@ void CPromptDialog::CollectButtons(LayoutMetrics& metrics, ButtonRow& row)
             row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
             m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
             break;
-        default: // 10 to 15
+        default:  // 10 to 15
             row.AddCaption(*this, PB_CAPTION_OK, IDOK);
             break;
         }
     }
-    if (m_nStyle & MB_HELP) {
+    if (m_nStyle & MB_HELP)
         row.AddCaption(*this, PB_CAPTION_HELP, PB_ID_HELP);
-    }
-    if (m_pfnReportCallback != nullptr) {
+    if (m_pfnReportCallback != nullptr)
         row.AddCaption(*this, PB_CAPTION_REPORT, PB_ID_REPORT);
-    }
 }
 
 PbDialogUnitRect CPromptDialog::ToDialogUnits(const PbRect& pixels) const
@@ -522,17 +489,15 @@ PbDialogUnitRect CPromptDialog::ToDialogUnits(const PbRect& pixels) const
 bool CPromptDialog::AddItem(uint32_t kind, uint16_t id, const PbRect* pixelRect, const char* text)
 {
     const int slot = m_dlgTemplate.cdit;
-    if (slot >= PB_MAX_ITEMS) {
+    if (slot >= PB_MAX_ITEMS)
         return false;
-    }
     std::unique_ptr<CPromptItem> item(new (std::nothrow) CPromptItem(kind));
     if (!item || !item->SetText(text)) {
         m_bLayoutComplete = false;
         return false;
     }
-    if (pixelRect != nullptr) {
+    if (pixelRect != nullptr)
         item->m_rcDlgUnits = ToDialogUnits(*pixelRect);
-    }
     item->m_nId = id;
     item->m_dwExStyle = 0;
     if (kind == PB_KIND_BUTTON) {

@@ -28,11 +28,11 @@ constexpr int PB_MAX_ITEMS = 20;
 constexpr int PB_TEXT_BUFFER_CHARS = 65536;
 
 // m_nInternalFlags
-constexpr uint32_t PB_FLAG_DONT_ASK = 0x1;   // the check box is "Don't ask me again"
-constexpr uint32_t PB_FLAG_DONT_TELL = 0x2;  // ... "Don't tell me again"
-constexpr uint32_t PB_FLAG_DONT_SHOW = 0x4;  // ... "Don't show again"
-constexpr uint32_t PB_FLAG_HAS_CANCEL = 0x8; // the button set contains Cancel
-constexpr uint32_t PB_FLAG_OK_ONLY = 0x10;   // the button set is MB_OK's single OK
+constexpr uint32_t PB_FLAG_DONT_ASK = 0x1;    // the check box is "Don't ask me again"
+constexpr uint32_t PB_FLAG_DONT_TELL = 0x2;   // ... "Don't tell me again"
+constexpr uint32_t PB_FLAG_DONT_SHOW = 0x4;   // ... "Don't show again"
+constexpr uint32_t PB_FLAG_HAS_CANCEL = 0x8;  // the button set contains Cancel
+constexpr uint32_t PB_FLAG_OK_ONLY = 0x10;    // the button set is MB_OK's single OK
 
 // Dialog styles: WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CENTER
 // | DS_MODALFRAME, and DS_SYSMODAL for system-modal boxes.
@@ -55,8 +55,8 @@ public:
     // message and caption: text, or a string-resource id of the strings
     // module when the pointer's value is 1 to 0xFFFF; null means empty.
     // metrics is used during construction only.
-    CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char* message, const char* caption,
-                  uint32_t type, const PromptBoxParams& params);
+    CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char* message, const char* caption, uint32_t type,
+                  const PromptBoxParams& params);
     virtual ~CPromptDialog();
 
     CPromptDialog(const CPromptDialog&) = delete;
@@ -145,8 +145,7 @@ private:
 
     void CopyRequest(LayoutMetrics& metrics, PbWindow owner, uint32_t type, const PromptBoxParams& params);
     void ComputeButtonMetrics(LayoutMetrics& metrics);
-    void ReadTexts(LayoutMetrics& metrics, const char* message, const char* caption,
-                   const PromptBoxParams& params);
+    void ReadTexts(LayoutMetrics& metrics, const char* message, const char* caption, const PromptBoxParams& params);
     void ReadRequestText(LayoutMetrics& metrics, PbModule module, const char* source, char* buffer);
     void MeasureCaptionWidths(LayoutMetrics& metrics);
     PbOwnedHandle LoadDialogIcon(LayoutMetrics& metrics, const PromptBoxParams& params) const;

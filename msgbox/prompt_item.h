@@ -7,9 +7,9 @@
 #include <memory>
 
 // Control kinds; the stored kind is also the predefined window-class atom.
-constexpr uint32_t PB_KIND_SCROLLBAR = 0x7F; // not used by the layout
+constexpr uint32_t PB_KIND_SCROLLBAR = 0x7F;  // not used by the layout
 constexpr uint32_t PB_KIND_BUTTON = 0x80;
-constexpr uint32_t PB_KIND_EDIT = 0x81;      // not used by the layout
+constexpr uint32_t PB_KIND_EDIT = 0x81;  // not used by the layout
 constexpr uint32_t PB_KIND_STATIC = 0x82;
 constexpr uint32_t PB_KIND_CHECKBOX = 0x83;  // stored as a button
 

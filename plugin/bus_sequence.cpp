@@ -10,7 +10,7 @@
 namespace {
 
 constexpr uint32_t kNoThread = 0;
-constexpr uint32_t kOnlyThread = 1;   // a platform without thread numbers
+constexpr uint32_t kOnlyThread = 1;  // a platform without thread numbers
 
 TimedLock g_gpuLocks[kMaxGpus];
 
@@ -24,7 +24,7 @@ std::atomic<uint32_t> g_sequenceThread[kMaxGpus];
 // are counted, and the spell is logged once, when it ends.
 struct BusySpell {
     std::atomic<uint32_t> calls{0};
-    std::atomic<uint32_t> since{0};   // tick of the first, kept non-zero
+    std::atomic<uint32_t> since{0};  // tick of the first, kept non-zero
 };
 BusySpell g_busySpells[kMaxGpus];
 

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-constexpr uint8_t kChipAddress = 0x70;      // the only address tried on each bus
-constexpr uint8_t kRegDeviceId = 0x1A;      // identification register
-constexpr uint8_t kVt1165DeviceId = 0x0A;   // what the VT1165 answers there
+constexpr uint8_t kChipAddress = 0x70;     // the only address tried on each bus
+constexpr uint8_t kRegDeviceId = 0x1A;     // identification register
+constexpr uint8_t kVt1165DeviceId = 0x0A;  // what the VT1165 answers there
 
 enum class ScanResult { NoBus, NotFound, Found };
 
@@ -14,8 +14,8 @@ enum class ScanResult { NoBus, NotFound, Found };
 // then readings, windows and presses go on with the last detection.
 struct Detection {
     ScanResult result = ScanResult::NoBus;
-    uint8_t bus = 0;      // where the chip answered (Found)
-    uint8_t devID = 0;    // the last identifier read, the chip's when Found
+    uint8_t bus = 0;    // where the chip answered (Found)
+    uint8_t devID = 0;  // the last identifier read, the chip's when Found
 };
 
 // Reads the GPU's bus count and searches its buses in order for a device at

@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kPromptTextCapacity = 256;
 constexpr uint32_t kLightGrey = 0xC0C0C0u;
-constexpr uint32_t kDarkRed = 0x0000C8u;   // COLORREF: red 200
+constexpr uint32_t kDarkRed = 0x0000C8u;  // COLORREF: red 200
 constexpr uint32_t kMultiGpuPromptType = MB_ICONQUESTION;
 constexpr uint32_t kDetectFailType = MB_ICONHAND;   // no button bits: a single OK
 constexpr int kAnswerFirstGpuOnly = PB_ID_CUSTOM1;  // the first custom button

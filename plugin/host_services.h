@@ -26,8 +26,14 @@ struct HostServices {
 // First host version that addresses every GPU in a setup window (2.23).
 constexpr uint32_t kMultiGpuHostVersion = 0x02170000u;
 
-inline uint32_t HostVersionMajor(uint32_t version) { return (version >> 24) & 0xFFu; }
-inline uint32_t HostVersionMinor(uint32_t version) { return (version >> 16) & 0xFFu; }
+inline uint32_t HostVersionMajor(uint32_t version)
+{
+    return (version >> 24) & 0xFFu;
+}
+inline uint32_t HostVersionMinor(uint32_t version)
+{
+    return (version >> 16) & 0xFFu;
+}
 
 // Looks up the six host functions in the host's executable, in order.
 // Returns true when all six were found.

@@ -8,10 +8,10 @@
 
 std::size_t FormatLogLine(char* out, const LocalTime& time, const char* message)
 {
-    int stamp = std::snprintf(out, kLogLineCapacity, "%4u-%02u-%02u %02u:%02u:%02u ",
-                              static_cast<unsigned>(time.year), static_cast<unsigned>(time.month),
-                              static_cast<unsigned>(time.day), static_cast<unsigned>(time.hour),
-                              static_cast<unsigned>(time.minute), static_cast<unsigned>(time.second));
+    int stamp = std::snprintf(out, kLogLineCapacity, "%4u-%02u-%02u %02u:%02u:%02u ", static_cast<unsigned>(time.year),
+                              static_cast<unsigned>(time.month), static_cast<unsigned>(time.day),
+                              static_cast<unsigned>(time.hour), static_cast<unsigned>(time.minute),
+                              static_cast<unsigned>(time.second));
     // A stamp field out of its usual width (a year above 9999) only shortens
     // the room left for the message.
     std::size_t used = stamp < 0 ? 0 : static_cast<std::size_t>(stamp);

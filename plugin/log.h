@@ -6,8 +6,8 @@
 
 #include "plugin/platform.h"
 
-constexpr std::size_t kLogLineCapacity = 256;   // terminator included
-constexpr std::size_t kLogStampLength = 20;     // "YYYY-MM-DD hh:mm:ss "
+constexpr std::size_t kLogLineCapacity = 256;                                   // terminator included
+constexpr std::size_t kLogStampLength = 20;                                     // "YYYY-MM-DD hh:mm:ss "
 constexpr std::size_t kLogMessageMax = kLogLineCapacity - kLogStampLength - 2;  // 234
 
 // Forms the line for a message at a given time into out (kLogLineCapacity

@@ -12,8 +12,8 @@ struct LocalTime {
 
 // Same argument order as the system message box, plus the parameter record.
 struct PromptBoxParams;
-typedef int (*PFN_ShowPromptBox)(void* hWndOwner, const char* text, const char* caption,
-                                 uint32_t type, const PromptBoxParams* params);
+typedef int (*PFN_ShowPromptBox)(void* hWndOwner, const char* text, const char* caption, uint32_t type,
+                                 const PromptBoxParams* params);
 
 struct PlatformServices {
     // Diagnostic log: opened for appending (created when missing), written
@@ -25,8 +25,8 @@ struct PlatformServices {
 
     // Initialisation-file value reader; returns the number of characters
     // copied, the value is always terminated within capacity.
-    unsigned (*readProfileString)(const char* section, const char* key, const char* defaultValue,
-                                  char* out, unsigned capacity, const char* path);
+    unsigned (*readProfileString)(const char* section, const char* key, const char* defaultValue, char* out,
+                                  unsigned capacity, const char* path);
 
     // The host's main executable: whether there is one, and its exports.
     bool (*hostModulePresent)();

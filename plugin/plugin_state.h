@@ -30,7 +30,7 @@ constexpr uint8_t kStateOverCurrent = 0x01;
 // but any caller may copy them at any time: they are Shared values.
 struct GpuContext {
     uint8_t m_bus;
-    uint8_t m_dev;      // 0: no chip on this GPU; the chip's address once found
+    uint8_t m_dev;  // 0: no chip on this GPU; the chip's address once found
     uint8_t m_devID;
     uint8_t m_config[kConfigFields];
     uint8_t m_vidMode;
@@ -75,7 +75,10 @@ extern PluginState g_state;
 
 // The per-reading log lines are formed only when the configuration asks for
 // them ([VT1165] Logging = TRUE sets the flag to exactly 1).
-inline bool ReadingLogEnabled() { return g_state.g_bLogging == 1; }
+inline bool ReadingLogEnabled()
+{
+    return g_state.g_bLogging == 1;
+}
 
 // Puts the context of one GPU back to its reset values: no chip, empty
 // caches, no readings, the reset current scale. Does not check dwGpu. The

@@ -30,43 +30,75 @@ struct SourceRow {
 };
 
 constexpr const char* kProtectionUnit = "Active = 1 / Normal = 0";
-constexpr const char* kCelsiusUnit = "\xB0" "C";   // degree sign and C in code page 1252
+constexpr const char* kCelsiusUnit = "\xB0"
+                                     "C";  // degree sign and C in code page 1252
 
 // Sources 3..8, phases 1..6.
-constexpr SourceRow kPhaseRow = {
-    SourceOffer::IfPhaseActive, {"VRM Phase %d Temperature", TextArgs::Number}, kCelsiusUnit, {"VRM%d", TextArgs::Number},
-    90.0f, 50.0f, 1.0f, "%6.0f", {"Temperature reported by phase %d of %s voltage regulator", TextArgs::NumberChip}};
+constexpr SourceRow kPhaseRow = {SourceOffer::IfPhaseActive,
+                                 {"VRM Phase %d Temperature", TextArgs::Number},
+                                 kCelsiusUnit,
+                                 {"VRM%d", TextArgs::Number},
+                                 90.0f,
+                                 50.0f,
+                                 1.0f,
+                                 "%6.0f",
+                                 {"Temperature reported by phase %d of %s voltage regulator", TextArgs::NumberChip}};
 
 // One row per source number 0..10.
 constexpr SourceRow kSourceTable[kSourcesPerGpu] = {
-    {SourceOffer::Always, {"VRM Output Voltage", TextArgs::None}, "V", {"VRM", TextArgs::None},
-     1.3f, 1.0f, 1.0f, "%6.4f", {"Output voltage reported by %s voltage regulator", TextArgs::Chip}},
+    {SourceOffer::Always,
+     {"VRM Output Voltage", TextArgs::None},
+     "V",
+     {"VRM", TextArgs::None},
+     1.3f,
+     1.0f,
+     1.0f,
+     "%6.4f",
+     {"Output voltage reported by %s voltage regulator", TextArgs::Chip}},
     {SourceOffer::Never, {"", TextArgs::None}, "", {"", TextArgs::None}, 0.0f, 0.0f, 0.0f, "", {"", TextArgs::None}},
-    {SourceOffer::Always, {"VRM Output Current", TextArgs::None}, "A", {"VRM%d", TextArgs::Number},
-     50.0f, 0.0f, 1.0f, "%6.2f", {"Average current reported by %s voltage regulator", TextArgs::Chip}},
-    kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow,
-    {SourceOffer::Always, {"OVP Status", TextArgs::None}, kProtectionUnit, {"OVP%d", TextArgs::Number},
-     1.0f, 0.0f, 0.0f, "%6.0f", {"Over Voltage Protection Status reported by %s VT1165", TextArgs::Chip}},
-    {SourceOffer::Always, {"OCP Status", TextArgs::None}, kProtectionUnit, {"OCP%d", TextArgs::Number},
-     1.0f, 0.0f, 0.0f, "%6.0f", {"Over Current Protection Status reported by %s VT1165", TextArgs::Chip}},
+    {SourceOffer::Always,
+     {"VRM Output Current", TextArgs::None},
+     "A",
+     {"VRM%d", TextArgs::Number},
+     50.0f,
+     0.0f,
+     1.0f,
+     "%6.2f",
+     {"Average current reported by %s voltage regulator", TextArgs::Chip}},
+    kPhaseRow,
+    kPhaseRow,
+    kPhaseRow,
+    kPhaseRow,
+    kPhaseRow,
+    kPhaseRow,
+    {SourceOffer::Always,
+     {"OVP Status", TextArgs::None},
+     kProtectionUnit,
+     {"OVP%d", TextArgs::Number},
+     1.0f,
+     0.0f,
+     0.0f,
+     "%6.0f",
+     {"Over Voltage Protection Status reported by %s VT1165", TextArgs::Chip}},
+    {SourceOffer::Always,
+     {"OCP Status", TextArgs::None},
+     kProtectionUnit,
+     {"OCP%d", TextArgs::Number},
+     1.0f,
+     0.0f,
+     0.0f,
+     "%6.0f",
+     {"Over Current Protection Status reported by %s VT1165", TextArgs::Chip}},
 };
 
 // Formats a text into a field of the given capacity, cutting what does not fit.
 void FormatText(char* field, std::size_t capacity, const SourceText& text, int number, const char* chip)
 {
     switch (text.args) {
-    case TextArgs::None:
-        std::snprintf(field, capacity, "%s", text.format);
-        break;
-    case TextArgs::Number:
-        std::snprintf(field, capacity, text.format, number);
-        break;
-    case TextArgs::Chip:
-        std::snprintf(field, capacity, text.format, chip);
-        break;
-    case TextArgs::NumberChip:
-        std::snprintf(field, capacity, text.format, number, chip);
-        break;
+    case TextArgs::None: std::snprintf(field, capacity, "%s", text.format); break;
+    case TextArgs::Number: std::snprintf(field, capacity, text.format, number); break;
+    case TextArgs::Chip: std::snprintf(field, capacity, text.format, chip); break;
+    case TextArgs::NumberChip: std::snprintf(field, capacity, text.format, number, chip); break;
     }
 }
 

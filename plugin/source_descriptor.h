@@ -6,15 +6,15 @@
 #include <cstdint>
 
 struct SourceDescriptor {
-    uint32_t dwDescVersion;     // set by the host; decides the last two fields
+    uint32_t dwDescVersion;  // set by the host; decides the last two fields
     char szSourceName[32];
     char szUnitText[32];
     float fltRangeTop;
     float fltRangeBottom;
     float fltAux;
     char szDescription[64];
-    char szGroupName[16];       // written from version 0x00010002 on
-    char szValueFormat[16];     // written from version 0x00010003 on
+    char szGroupName[16];    // written from version 0x00010002 on
+    char szValueFormat[16];  // written from version 0x00010003 on
 };
 
 static_assert(sizeof(SourceDescriptor) == 176, "SourceDescriptor is 176 bytes");
@@ -33,5 +33,11 @@ constexpr uint32_t kDescVersionWithFormat = 0x00010003u;
 
 // Source index: GPU number in bits 16..31, source number in bits 0..15.
 constexpr uint32_t kFirstInvalidIndex = 0x00100000u;  // GPU 16
-inline uint32_t GpuOfIndex(uint32_t dwIndex) { return dwIndex >> 16; }
-inline uint32_t SourceOfIndex(uint32_t dwIndex) { return dwIndex & 0xFFFFu; }
+inline uint32_t GpuOfIndex(uint32_t dwIndex)
+{
+    return dwIndex >> 16;
+}
+inline uint32_t SourceOfIndex(uint32_t dwIndex)
+{
+    return dwIndex & 0xFFFFu;
+}

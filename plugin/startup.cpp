@@ -22,8 +22,7 @@ bool ReadSwitch(const char* section, const char* key)
     if (!g_platform.readProfileString)
         return false;
     char value[kSwitchCapacity] = {};
-    unsigned copied = g_platform.readProfileString(section, key, "", value, kSwitchCapacity,
-                                                   g_state.g_cfgPath);
+    unsigned copied = g_platform.readProfileString(section, key, "", value, kSwitchCapacity, g_state.g_cfgPath);
     value[kSwitchCapacity - 1] = '\0';
     bool on = copied > 0 && std::strcmp(value, "TRUE") == 0;
     if (!on && HasTrailingComment(value))
@@ -71,8 +70,7 @@ bool PluginAttach(const char* modulePath)
 
     if (ReadSwitch("Trevask", "Debug"))
         g_state.g_bDebug = 1;
-    WriteLogLine(g_state.g_bDebug == 1 ? "EnableDebugLogging is Enabled"
-                                       : "EnableDebugLogging is Disabled");
+    WriteLogLine(g_state.g_bDebug == 1 ? "EnableDebugLogging is Enabled" : "EnableDebugLogging is Disabled");
 
     LoadVoltageLimit();
     return true;

@@ -76,10 +76,10 @@ bool TimedLock::Lock(uint32_t waitMs)
             break;
         }
         if (!clock) {
-            left = 0;   // without a clock the one wait was the whole bound
+            left = 0;  // without a clock the one wait was the whole bound
             continue;
         }
-        const uint32_t elapsed = g_platform.tickCountMs() - start;   // wraps correctly
+        const uint32_t elapsed = g_platform.tickCountMs() - start;  // wraps correctly
         left = elapsed >= waitMs ? 0 : waitMs - elapsed;
     }
     waiters_.fetch_sub(1);

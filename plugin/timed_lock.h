@@ -40,5 +40,5 @@ private:
 
     std::atomic<uint32_t> held_{0};
     std::atomic<uint32_t> waiters_{0};
-    std::atomic<void*> wake_{nullptr};   // created at the first wait
+    std::atomic<void*> wake_{nullptr};  // created at the first wait
 };

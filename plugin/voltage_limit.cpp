@@ -15,8 +15,8 @@ constexpr int kMaxFractionDigits = 4;
 constexpr int kMaxWholeDigits = 1;
 constexpr double kSmallestLimit = 0.01;
 constexpr double kTenThousandthsPerVolt = 10000.0;
-constexpr long kVidBaseTenThousandths = 4500;   // code 0 of a VID register: 0.45 V
-constexpr long kVidStepTenThousandths = 125;    // one code: 12.5 mV
+constexpr long kVidBaseTenThousandths = 4500;  // code 0 of a VID register: 0.45 V
+constexpr long kVidStepTenThousandths = 125;   // one code: 12.5 mV
 constexpr int kHighestVidCode = 0x7F;
 
 }  // namespace

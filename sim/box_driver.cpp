@@ -10,7 +10,7 @@ namespace sim {
 namespace {
 
 struct ButtonSearch {
-    std::string caption;       // empty: the box's exit, as an unattended run takes it
+    std::string caption;  // empty: the box's exit, as an unattended run takes it
     HWND button = nullptr;
     HWND exitButton = nullptr;
     HWND defaultButton = nullptr;

@@ -35,7 +35,7 @@ private:
     std::vector<std::string> presses_;
     bool unattended_;
     std::size_t next_ = 0;
-    HWND lastPressed_ = nullptr;   // a box answers one press; a new pass is a new window
+    HWND lastPressed_ = nullptr;  // a box answers one press; a new pass is a new window
     std::vector<std::string> seen_;
 };
 

@@ -14,8 +14,14 @@ constexpr uint32_t kHostAppId = 0x4F52564Eu;  // "ORVN"
 void (*g_onHostCall)() = nullptr;
 bool (*g_onHostAccess)(const HostAccess& access) = nullptr;
 
-void SetHostModel(Vt1165Model* model) { g_model = model; }
-Vt1165Model* HostModel() { return g_model; }
+void SetHostModel(Vt1165Model* model)
+{
+    g_model = model;
+}
+Vt1165Model* HostModel()
+{
+    return g_model;
+}
 
 namespace {
 
@@ -25,8 +31,7 @@ int32_t TransferHere(bool write, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t
         g_onHostCall();
     if (!g_model)
         return 0;
-    if (g_onHostAccess &&
-        !g_onHostAccess(HostAccess{gpu, bus, dev, reg, write, write && data ? *data : uint8_t(0)}))
+    if (g_onHostAccess && !g_onHostAccess(HostAccess{gpu, bus, dev, reg, write, write && data ? *data : uint8_t(0)}))
         return g_model->Refuse(gpu, bus, dev, reg, write, data);
     return write ? g_model->Write(gpu, bus, dev, reg, data) : g_model->Read(gpu, bus, dev, reg, data);
 }

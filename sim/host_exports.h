@@ -48,7 +48,7 @@ struct HostAccess {
     uint8_t dev;
     uint8_t reg;
     bool write;
-    uint8_t value;   // the byte to be written; 0 for a read
+    uint8_t value;  // the byte to be written; 0 for a read
 };
 extern bool (*g_onHostAccess)(const HostAccess& access);
 

@@ -8,8 +8,14 @@ namespace {
 std::atomic<HostPolicy*> g_policy{nullptr};
 }  // namespace
 
-void SetHostPolicy(HostPolicy* policy) { g_policy = policy; }
-HostPolicy* CurrentHostPolicy() { return g_policy; }
+void SetHostPolicy(HostPolicy* policy)
+{
+    g_policy = policy;
+}
+HostPolicy* CurrentHostPolicy()
+{
+    return g_policy;
+}
 
 int32_t SerialisedHost::Run(const std::function<int32_t()>& access)
 {
@@ -20,8 +26,14 @@ int32_t SerialisedHost::Run(const std::function<int32_t()>& access)
 #if !defined(_WIN32)
 SerialisedHost::SerialisedHost() = default;
 SerialisedHost::~SerialisedHost() = default;
-void SerialisedHost::lock() { hardware_.lock(); }
-void SerialisedHost::unlock() { hardware_.unlock(); }
+void SerialisedHost::lock()
+{
+    hardware_.lock();
+}
+void SerialisedHost::unlock()
+{
+    hardware_.unlock();
+}
 #endif
 
 UiQueueHost::UiQueueHost() : ui_(std::this_thread::get_id()) {}

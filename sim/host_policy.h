@@ -49,7 +49,7 @@ public:
 
 private:
 #if defined(_WIN32)
-    void* hardware_;   // HANDLE of the named mutex
+    void* hardware_;  // HANDLE of the named mutex
 #else
     std::recursive_mutex hardware_;
 #endif

@@ -3,8 +3,8 @@
 // way the host does: the catalogue first, then periodic readings.
 #include <windows.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -31,7 +31,7 @@ struct HostWindowState {
     sim::BoxDriver* driver = nullptr;
     sim::PluginModule* plugin = nullptr;
     sim::Vt1165Model* model = nullptr;
-    uint32_t readingIndex = 0;   // the source the host keeps reading meanwhile
+    uint32_t readingIndex = 0;  // the source the host keeps reading meanwhile
     bool reading = false;
 };
 HostWindowState g_hostWindow;
@@ -62,8 +62,8 @@ HWND CreateHostWindow()
     wc.lpszClassName = "OrvaneSimHost";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     RegisterClassA(&wc);
-    return CreateWindowA("OrvaneSimHost", "Orvane (simulated host)", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 480,
-                         320, nullptr, nullptr, wc.hInstance, nullptr);
+    return CreateWindowA("OrvaneSimHost", "Orvane (simulated host)", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 480, 320,
+                         nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 void RunSetup(sim::PluginModule& plugin, sim::Vt1165Model& model, HWND hostWindow, uint32_t gpu)
@@ -146,8 +146,7 @@ void PrintLogSince(const std::string& logPath, long long offset)
 }
 
 // Asks for every source of every GPU, as the host does after loading.
-std::vector<sim::MonitorRow> ReadCatalogue(sim::PluginModule& plugin, sim::Vt1165Model& model,
-                                           uint32_t descVersion)
+std::vector<sim::MonitorRow> ReadCatalogue(sim::PluginModule& plugin, sim::Vt1165Model& model, uint32_t descVersion)
 {
     std::vector<sim::MonitorRow> rows;
     uint32_t count = plugin.GetSourcesNum ? plugin.GetSourcesNum() : 0;

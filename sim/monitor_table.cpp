@@ -52,8 +52,8 @@ std::string FormatTable(const std::vector<MonitorRow>& rows, uint32_t poll)
 {
     std::string out;
     char line[256];
-    std::snprintf(line, sizeof line, "poll %u\n%-10s %-26s %-8s %12s  %s\n", poll, "index", "source", "group",
-                  "value", "unit");
+    std::snprintf(line, sizeof line, "poll %u\n%-10s %-26s %-8s %12s  %s\n", poll, "index", "source", "group", "value",
+                  "unit");
     out += line;
     for (const MonitorRow& row : rows) {
         std::string unit = Bounded(row.desc.szUnitText, sizeof row.desc.szUnitText);

@@ -7,8 +7,8 @@
 namespace sim {
 
 struct Options {
-    std::string pluginPath;      // empty: VT1165.dll beside the simulator
-    std::string scenarioPath;    // empty: the built-in scenario
+    std::string pluginPath;    // empty: VT1165.dll beside the simulator
+    std::string scenarioPath;  // empty: the built-in scenario
     bool printScenario = false;
     bool help = false;
     uint32_t polls = 5;          // rounds of readings of every source; 0: until Ctrl+C

@@ -9,18 +9,17 @@
 
 namespace sim {
 
-const char* const kDefaultScenario =
-    "[host]\n"
-    "version = 2.23\n"
-    "[gpu0]\n"
-    "buses = 3\n"
-    "other_bus = 0\n"
-    "other_id = 0x0B\n"
-    "chip_bus = 2\n"
-    "[gpu1]\n"
-    "buses = 2\n"
-    "chip_bus = 1\n"
-    "reg.0x17 = 0x3E\n";
+const char* const kDefaultScenario = "[host]\n"
+                                     "version = 2.23\n"
+                                     "[gpu0]\n"
+                                     "buses = 3\n"
+                                     "other_bus = 0\n"
+                                     "other_id = 0x0B\n"
+                                     "chip_bus = 2\n"
+                                     "[gpu1]\n"
+                                     "buses = 2\n"
+                                     "chip_bus = 1\n"
+                                     "reg.0x17 = 0x3E\n";
 
 namespace {
 
@@ -158,8 +157,7 @@ bool ParseHostVersion(const std::string& text, uint32_t* out)
     std::size_t dot = text.find('.');
     if (dot != std::string::npos && text.compare(0, 2, "0x") != 0) {
         long long major, minor;
-        if (!ParseNumber(text.substr(0, dot), 0, 255, &major) ||
-            !ParseNumber(text.substr(dot + 1), 0, 255, &minor))
+        if (!ParseNumber(text.substr(0, dot), 0, 255, &major) || !ParseNumber(text.substr(dot + 1), 0, 255, &minor))
             return false;
         *out = static_cast<uint32_t>((major << 24) | (minor << 16));
         return true;

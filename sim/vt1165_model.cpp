@@ -174,8 +174,7 @@ int32_t Vt1165Model::Write(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, 
             device->phaseSelectStep = 1;
         } else if (reg == reg::kPhaseKey && value == 0xA7 && device->phaseSelectStep == 1) {
             device->phaseSelectStep = 2;
-        } else if (reg == reg::kPhaseSelect && device->phaseSelectStep == 2 && value >= 0x81 &&
-                   value <= 0x86) {
+        } else if (reg == reg::kPhaseSelect && device->phaseSelectStep == 2 && value >= 0x81 && value <= 0x86) {
             device->selectedPhase = value - 0x80;
             device->phaseSelectStep = 0;
         } else {
@@ -234,14 +233,14 @@ void SetTypicalRegisters(Device& chip)
     r[0x04] = 3 << 1;
     r[0x05] = 0x00;
     r[0x06] = 0x00;
-    r[reg::kVoltageMode] = 0x01;     // voltage from the VID register in use
-    r[reg::kVidControl] = 0x20;      // VID register 0x17
+    r[reg::kVoltageMode] = 0x01;  // voltage from the VID register in use
+    r[reg::kVidControl] = 0x20;   // VID register 0x17
     r[0x15] = 0x30;
     r[0x16] = 0x38;
-    r[0x17] = 0x3C;                  // 0.45 + 0.0125 x 60 = 1.2 V
+    r[0x17] = 0x3C;  // 0.45 + 0.0125 x 60 = 1.2 V
     r[0x18] = 0x40;
     r[reg::kStatus] = 0x00;
-    r[reg::kCurrent] = 0x4A;         // 74: about 29.8 A
+    r[reg::kCurrent] = 0x4A;  // 74: about 29.8 A
     for (int p = 0; p < 6; ++p)
         chip.phaseTemps[p] = static_cast<uint8_t>(60 + p);
 }

@@ -19,17 +19,17 @@ constexpr uint32_t kMaxSimGpus = 16;
 
 // Registers of the VT1165 that the model gives meaning to.
 namespace reg {
-constexpr uint8_t kConfigFirst = 0x02;   // 0x02..0x06: 40-bit configuration word
-constexpr uint8_t kPhaseKey = 0x07;      // 0xA7 between the two phase selects
-constexpr uint8_t kPhaseSelect = 0x08;   // 0x00, then 0x80 + phase
+constexpr uint8_t kConfigFirst = 0x02;  // 0x02..0x06: 40-bit configuration word
+constexpr uint8_t kPhaseKey = 0x07;     // 0xA7 between the two phase selects
+constexpr uint8_t kPhaseSelect = 0x08;  // 0x00, then 0x80 + phase
 constexpr uint8_t kPhaseTemp = 0x0A;
-constexpr uint8_t kStatus = 0x0D;        // bit 1 OVP, bit 0 OCP
+constexpr uint8_t kStatus = 0x0D;  // bit 1 OVP, bit 0 OCP
 constexpr uint8_t kPhaseCount = 0x0E;
-constexpr uint8_t kVidFirst = 0x15;      // 0x15..0x18
+constexpr uint8_t kVidFirst = 0x15;  // 0x15..0x18
 constexpr uint8_t kVid18 = 0x18;
 constexpr uint8_t kVoltageMode = 0x19;
 constexpr uint8_t kDeviceId = 0x1A;
-constexpr uint8_t kVidControl = 0x1C;    // bits 4..5 select the VID register in use
+constexpr uint8_t kVidControl = 0x1C;  // bits 4..5 select the VID register in use
 constexpr uint8_t kCurrent = 0x1E;
 }  // namespace reg
 
@@ -39,15 +39,15 @@ struct BusAccess {
     uint8_t dev;
     uint8_t reg;
     bool write;
-    uint8_t value;   // written, or read (0 when the read failed)
+    uint8_t value;  // written, or read (0 when the read failed)
     bool ok;
     // The addressed device as it was just before the access, so that a
     // checker can judge each write against the chip's state at that moment,
     // outside changes included. All are 0 when no device sits there.
-    bool device = false;    // a device answers at this GPU, bus and address
-    bool vt1165 = false;    // ... and it is a VT1165
-    uint8_t before = 0;     // the register's value just before the access
-    uint8_t vidControl = 0; // the device's register 0x1C just before the access
+    bool device = false;     // a device answers at this GPU, bus and address
+    bool vt1165 = false;     // ... and it is a VT1165
+    uint8_t before = 0;      // the register's value just before the access
+    uint8_t vidControl = 0;  // the device's register 0x1C just before the access
 };
 
 // A device on a bus: 256 byte registers; a VT1165 also answers the phase
@@ -58,13 +58,13 @@ struct Device {
     bool isVt1165 = true;
     uint8_t regs[256] = {};
     uint8_t phaseTemps[6] = {};
-    int phaseSelectStep = 0;   // progress through 0x08=0x00, 0x07=0xA7, 0x08=0x80+n
-    int selectedPhase = 0;     // 1..6 once selected
+    int phaseSelectStep = 0;  // progress through 0x08=0x00, 0x07=0xA7, 0x08=0x80+n
+    int selectedPhase = 0;    // 1..6 once selected
 };
 
 struct Gpu {
-    uint32_t busCount = 0;   // what GetI2CBusNumEx reports (may exceed 255)
-    std::deque<Device> devices;   // deque: references stay valid as devices are added
+    uint32_t busCount = 0;       // what GetI2CBusNumEx reports (may exceed 255)
+    std::deque<Device> devices;  // deque: references stay valid as devices are added
 };
 
 struct Faults {
@@ -72,8 +72,8 @@ struct Faults {
     std::set<std::pair<uint32_t, uint8_t>> failingRegisters;
     // Buses whose every access fails, per GPU (gpu, bus).
     std::set<std::pair<uint32_t, uint8_t>> failingBuses;
-    uint32_t failNext = 0;           // the next N accesses fail
-    double failProbability = 0.0;    // each access fails with this probability
+    uint32_t failNext = 0;         // the next N accesses fail
+    double failProbability = 0.0;  // each access fails with this probability
 };
 
 class Vt1165Model {
@@ -134,8 +134,8 @@ public:
 private:
     Device& AddDevice(uint32_t gpu, uint8_t bus, uint8_t address);
     bool InjectFailure(uint32_t gpu, uint8_t bus, uint8_t reg);
-    void Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write,
-                uint8_t value, bool ok);
+    void Record(const Device* device, uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, bool write, uint8_t value,
+                bool ok);
 
     std::deque<Gpu> gpus_;
     std::mt19937 random_;

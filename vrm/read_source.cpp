@@ -1,6 +1,6 @@
 // Which reading serves which source number.
-#include "plugin/source_catalogue.h"
 #include "plugin/plugin_state.h"
+#include "plugin/source_catalogue.h"
 #include "vrm/pinned_chip.h"
 #include "vrm/readings.h"
 #include "vrm/vt1165_regs.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 struct VidTable {
-    const float* volts;   // entry per index, volts (0 for the unused codes)
-    uint8_t codeMask;     // index = code AND codeMask
+    const float* volts;  // entry per index, volts (0 for the unused codes)
+    uint8_t codeMask;    // index = code AND codeMask
 };
 
 // The table of a VID mode, or null for a mode without one (3..7, kNotCached).

@@ -17,7 +17,10 @@ constexpr uint8_t kVidBit7 = 0x80;
 // One line that says why something was not written.
 using Note = char[kVidNoteCapacity];
 
-int CodeOf(uint8_t value) { return value & kVidCodeMask; }
+int CodeOf(uint8_t value)
+{
+    return value & kVidCodeMask;
+}
 
 // The signed change in code that writing `to` over `from` makes; bit 7 must
 // match for the write to be a step of the same register's code at all.
@@ -109,22 +112,27 @@ struct Wording {
     const char* unreadable;
     const char* stoppedAnswering;
     const char* controlChanged;
-    bool tellsFailedWrite;   // a write the host reported as failed is said too
+    bool tellsFailedWrite;  // a write the host reported as failed is said too
 };
 
-constexpr Wording kPressWording = {
-    "Nothing written:", "the VT1165 was busy.", "the VT1165 is not answering.",
-    "the VT1165 was detected again since this was shown.", "the VID could not be read at the press.",
-    "the VT1165 stopped answering during the press.", "register 0x1C changed during the press.", true};
+constexpr Wording kPressWording = {"Nothing written:",
+                                   "the VT1165 was busy.",
+                                   "the VT1165 is not answering.",
+                                   "the VT1165 was detected again since this was shown.",
+                                   "the VID could not be read at the press.",
+                                   "the VT1165 stopped answering during the press.",
+                                   "register 0x1C changed during the press.",
+                                   true};
 
-constexpr Wording kExitWording = {
-    "EXIT wrote nothing:", "the VT1165 was busy.", "the VT1165 is not answering.",
-    "the VT1165 was detected again since this was shown.", "the VID could not be read.",
-    "the VT1165 stopped answering.", "register 0x1C changed.", false};
+constexpr Wording kExitWording = {"EXIT wrote nothing:",          "the VT1165 was busy.",
+                                  "the VT1165 is not answering.", "the VT1165 was detected again since this was shown.",
+                                  "the VID could not be read.",   "the VT1165 stopped answering.",
+                                  "register 0x1C changed.",       false};
 
-constexpr Wording kMirrorWording = {
-    "Mirror to GPU 2 skipped:", "GPU 2 was busy.", "no VT1165 detected on GPU 2.", nullptr,
-    "its VID could not be read.", "its VT1165 stopped answering.", "its register 0x1C changed.", false};
+constexpr Wording kMirrorWording = {"Mirror to GPU 2 skipped:",     "GPU 2 was busy.",
+                                    "no VT1165 detected on GPU 2.", nullptr,
+                                    "its VID could not be read.",   "its VT1165 stopped answering.",
+                                    "its register 0x1C changed.",   false};
 
 // Says why nothing was written, for the stops that every writer words alike.
 void SayStop(Note& note, const Wording& words, Stop stop, const PinnedChip& chip)
@@ -154,8 +162,7 @@ void SayStop(Note& note, const Wording& words, Stop stop, const PinnedChip& chip
 // checks and its write are one bus sequence of GPU 2, on its pinned chip;
 // the window GPU's sequence has ended by then, so no thread ever holds two
 // GPUs' locks. Otherwise says why not.
-void MirrorToSecondGpu(const ShownChip& writtenAt, uint8_t vid_register, uint8_t value, VidMove move,
-                       Note& note)
+void MirrorToSecondGpu(const ShownChip& writtenAt, uint8_t vid_register, uint8_t value, VidMove move, Note& note)
 {
     PinnedChip second(kMirrorGpu, kActionWaitMs);
     ActiveVid present;

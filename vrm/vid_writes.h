@@ -32,9 +32,9 @@ struct ShownChip {
 };
 
 struct VidWriteOutcome {
-    bool written = false;       // the window's GPU was written
-    uint8_t vid_register = 0;   // the register written
-    uint8_t vid_value = 0;      // the value written
+    bool written = false;                    // the window's GPU was written
+    uint8_t vid_register = 0;                // the register written
+    uint8_t vid_value = 0;                   // the value written
     char note[kVidNoteCapacity] = {};        // empty, or why nothing was written
     char mirrorNote[kVidNoteCapacity] = {};  // empty, or why GPU 2 was not written
 };

@@ -21,8 +21,8 @@ constexpr int kBoxNotShown = -1;
 // What the window shows of the chip's VID register, read anew for every
 // showing, and the last press's outcome for the next showing.
 struct WindowState {
-    WindowRead read = WindowRead::NotAnswering;   // what the read for this showing found
-    ShownChip chip;            // where it was read
+    WindowRead read = WindowRead::NotAnswering;  // what the read for this showing found
+    ShownChip chip;                              // where it was read
     uint8_t vid_register = 0;
     uint8_t vid_value = 0;
     float voltage = kNoValue;  // volts of vid_value
@@ -129,4 +129,3 @@ int32_t RunVoltageControlWindow(void* hWnd, uint32_t g)
         window.lastPress = PressVid(g, window.chip, result == kVoltageButtonUp ? VidMove::Up : VidMove::Down);
     }
 }
-

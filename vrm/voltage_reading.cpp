@@ -37,8 +37,7 @@ float VoltageOfMode3(const PinnedChip& chip, bool direct)
     if (chip.Read(vidRegister, &vid))
         result = VidRegisterToVolts(vid);
     if (ReadingLogEnabled())
-        LogPrintf("GetSourceData: data=0x%02X result=%6.4f", static_cast<unsigned>(vid),
-                  static_cast<double>(result));
+        LogPrintf("GetSourceData: data=0x%02X result=%6.4f", static_cast<unsigned>(vid), static_cast<double>(result));
     return result;
 }
 
@@ -69,11 +68,10 @@ float ReadOutputVoltage(const PinnedChip& chip)
         if (ReadingLogEnabled())
             LogPrintf("GetSourceData: m_devID=0x%02X m_bus=0x%02X m_dev=0x%02X data=0x%02X m_vidMode=0x%02X",
                       static_cast<unsigned>(ctx.m_devID), static_cast<unsigned>(chip.Bus()),
-                      static_cast<unsigned>(chip.Dev()), static_cast<unsigned>(sense),
-                      static_cast<unsigned>(vidMode));
+                      static_cast<unsigned>(chip.Dev()), static_cast<unsigned>(sense), static_cast<unsigned>(vidMode));
         bool direct = (sense & kVoltageModeDirect) != 0;
-        result = vidMode == kVidModeRegisters ? VoltageOfMode3(chip, direct)
-                                              : VoltageOfOtherModes(chip, vidMode, direct);
+        result =
+            vidMode == kVidModeRegisters ? VoltageOfMode3(chip, direct) : VoltageOfOtherModes(chip, vidMode, direct);
     }
     return StoreAndReturn(ctx.m_voltage, result);
 }

@@ -51,16 +51,12 @@ void FormatVoltageWindowText(char* text, const VoltageWindowView& view)
     case WindowRead::Answering:
         Append(text, "GPU=%i VID=0x%02X Voltage=%6.4f\n\nParameters: /sd%u /wi%u,%02x,%02x,%02x\n\nOVP/OCP=%u",
                static_cast<int>(view.g) - 1, view.vid_value, static_cast<double>(view.voltage), view.g - 1u,
-               static_cast<unsigned>(view.bus), static_cast<unsigned>(view.dev), view.vid_register,
-               view.vid_value, static_cast<unsigned>(view.protection));
+               static_cast<unsigned>(view.bus), static_cast<unsigned>(view.dev), view.vid_register, view.vid_value,
+               static_cast<unsigned>(view.protection));
         AppendLimit(text, view);
         break;
-    case WindowRead::NotAnswering:
-        AppendUnread(text, view.g, "is not answering", "it answers again");
-        break;
-    case WindowRead::Busy:
-        AppendUnread(text, view.g, "is busy with another access", "it is read again");
-        break;
+    case WindowRead::NotAnswering: AppendUnread(text, view.g, "is not answering", "it answers again"); break;
+    case WindowRead::Busy: AppendUnread(text, view.g, "is busy with another access", "it is read again"); break;
     }
     // Nothing was read back: a press that wrote is shown as written.
     if (view.read != WindowRead::Answering && view.written)

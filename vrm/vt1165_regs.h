@@ -6,14 +6,14 @@
 
 // Configuration word, 40 bits little-endian over 0x02..0x06: eight 5-bit
 // fields, field n in bits 5n..5n+4.
-constexpr uint8_t kRegConfig0 = 0x02;   // bits 0..7
-constexpr uint8_t kRegConfig1 = 0x03;   // bits 8..15
-constexpr uint8_t kRegConfig2 = 0x04;   // bits 16..23
-constexpr uint8_t kRegConfig3 = 0x05;   // bits 24..31
-constexpr uint8_t kRegConfig4 = 0x06;   // bits 32..39
+constexpr uint8_t kRegConfig0 = 0x02;  // bits 0..7
+constexpr uint8_t kRegConfig1 = 0x03;  // bits 8..15
+constexpr uint8_t kRegConfig2 = 0x04;  // bits 16..23
+constexpr uint8_t kRegConfig3 = 0x05;  // bits 24..31
+constexpr uint8_t kRegConfig4 = 0x06;  // bits 32..39
 constexpr uint8_t kConfigFieldMask = 0x1F;
-constexpr uint8_t kConfigFieldVidMode = 3;   // top three bits carry the VID mode
-constexpr uint8_t kVidModeShift = 2;         // VID mode = field 3 >> 2
+constexpr uint8_t kConfigFieldVidMode = 3;  // top three bits carry the VID mode
+constexpr uint8_t kVidModeShift = 2;        // VID mode = field 3 >> 2
 
 // Phase temperature: 0x08 = 0x00, 0x07 = 0xA7, 0x08 = 0x80 | phase (1..6),
 // then the selected phase's temperature reads from 0x0A.
@@ -26,8 +26,8 @@ constexpr uint8_t kPhaseSelectEnable = 0x80;
 
 // Protection status.
 constexpr uint8_t kRegProtStatus = 0x0D;
-constexpr uint8_t kProtOvp = 0x02;   // over-voltage protection active
-constexpr uint8_t kProtOcp = 0x01;   // over-current protection active
+constexpr uint8_t kProtOvp = 0x02;  // over-voltage protection active
+constexpr uint8_t kProtOcp = 0x01;  // over-current protection active
 
 // Number of active phases, whole byte.
 constexpr uint8_t kRegPhaseCount = 0x0E;

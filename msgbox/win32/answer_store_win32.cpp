@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "msgbox/answer_key.h"
 #include "msgbox/bounded_text.h"
 
@@ -14,9 +13,8 @@ public:
     RegistryKey() = default;
     ~RegistryKey()
     {
-        if (m_hKey != nullptr) {
+        if (m_hKey != nullptr)
             RegCloseKey(m_hKey);
-        }
     }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
@@ -44,21 +42,18 @@ bool IsEmptyText(const char* text)
     return text == nullptr || text[0] == '\0';
 }
 
-} // namespace
+}  // namespace
 
 int32_t ReadAnswerValue(const char* company, const char* valueName)
 {
-    if (IsEmptyText(valueName)) {
+    if (IsEmptyText(valueName))
         return 0;
-    }
     AnswerKeyPath path;
-    if (!BuildProcessKeyPath(company, path)) {
+    if (!BuildProcessKeyPath(company, path))
         return 0;
-    }
     RegistryKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.text, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.text, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return 0;
-    }
     DWORD value = 0;
     DWORD size = sizeof(value);
     // The value's type is not checked: whatever fits in 4 bytes is a number.
@@ -71,13 +66,11 @@ int32_t ReadAnswerValue(const char* company, const char* valueName)
 
 void WriteAnswerValue(const char* company, const char* valueName, int32_t value)
 {
-    if (IsEmptyText(valueName)) {
+    if (IsEmptyText(valueName))
         return;
-    }
     AnswerKeyPath path;
-    if (!BuildProcessKeyPath(company, path)) {
+    if (!BuildProcessKeyPath(company, path))
         return;
-    }
     RegistryKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.text, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                         key.Receive(), nullptr) != ERROR_SUCCESS) {
@@ -89,9 +82,8 @@ void WriteAnswerValue(const char* company, const char* valueName, int32_t value)
 
 int32_t QueryStoredAnswer(const char* company, const char* keyText, int32_t keyNumber)
 {
-    if (company == nullptr || keyText == nullptr) {
+    if (company == nullptr || keyText == nullptr)
         return 0;
-    }
     const AnswerValueName name = MakeAnswerValueName(keyText, keyNumber);
     return ReadAnswerValue(company, name.text);
 }

@@ -34,9 +34,8 @@ void CollectBoxText(HWND dialog, ClipboardTextBuilder& text)
 
     // Push buttons and the check box, in child-window (tab) order.
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindow(child) || !IsButton(child)) {
+        if (!IsWindow(child) || !IsButton(child))
             continue;
-        }
         char caption[PB_CLIPBOARD_BUTTON_CHARS + 1] = {};
         GetWindowTextA(child, caption, sizeof(caption));
         text.AddButton(caption);
@@ -44,16 +43,14 @@ void CollectBoxText(HWND dialog, ClipboardTextBuilder& text)
     text.Finish();
 }
 
-} // namespace
+}  // namespace
 
 BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
 {
-    if ((g_promptBoxSystemCalls.getAsyncKeyState(VK_CONTROL) & 0x8000) == 0 || (key & 0xFF) != 'C') {
+    if ((g_promptBoxSystemCalls.getAsyncKeyState(VK_CONTROL) & 0x8000) == 0 || (key & 0xFF) != 'C')
         return FALSE;
-    }
-    if (!IsWindow(dialog)) {
+    if (!IsWindow(dialog))
         return TRUE;
-    }
     ClipboardTextBuilder text;
     CollectBoxText(dialog, text);
     CopyTextToClipboard(text.Text());
@@ -62,27 +59,23 @@ BOOL HandleCopyKey(HWND dialog, WPARAM key, LPARAM /*keyData*/)
 
 BOOL CopyTextToClipboard(const char* text)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
         text = "";
-    }
     ClipboardSession clipboard(nullptr);
-    if (!clipboard.IsOpen()) {
+    if (!clipboard.IsOpen())
         return FALSE;
-    }
     EmptyClipboard();
 
     const size_t size = std::strlen(text) + 1;
     // The clipboard takes only movable blocks.
     GlobalBlock block(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     GlobalBlockLock lock(block.Get());
-    if (lock.Data() == nullptr) {
+    if (lock.Data() == nullptr)
         return FALSE;
-    }
     std::memcpy(lock.Data(), text, size);
     lock.Unlock();
-    if (SetClipboardData(CF_TEXT, block.Get()) == nullptr) {
+    if (SetClipboardData(CF_TEXT, block.Get()) == nullptr)
         return FALSE;
-    }
-    block.Release(); // the clipboard owns it now
+    block.Release();  // the clipboard owns it now
     return TRUE;
 }

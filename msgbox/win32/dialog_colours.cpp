@@ -7,15 +7,13 @@
 
 INT_PTR OnEraseBackground(HWND dialog, const CPromptDialog& box, HDC dc)
 {
-    if (!box.m_hBackgroundBrush) {
+    if (!box.m_hBackgroundBrush)
         return FALSE;
-    }
     RECT client = {};
     GetClientRect(dialog, &client);
     SolidBrush buttonFace(GetSysColor(COLOR_BTNFACE));
-    if (buttonFace.Get() != nullptr) {
+    if (buttonFace.Get() != nullptr)
         FillRect(dc, &client, buttonFace.Get());
-    }
     RECT messageArea = client;
     messageArea.bottom = box.m_rcMessage.bottom;
     FillRect(dc, &messageArea, static_cast<HBRUSH>(box.m_hBackgroundBrush.get()));
@@ -26,13 +24,11 @@ INT_PTR OnEraseBackground(HWND dialog, const CPromptDialog& box, HDC dc)
 
 INT_PTR OnStaticColour(const CPromptDialog& box, HDC dc, HWND control)
 {
-    if (!box.m_hBackgroundBrush) {
+    if (!box.m_hBackgroundBrush)
         return FALSE;
-    }
     SetBkColor(dc, box.m_crBackgroundColor);
     SetTextColor(dc, box.m_crTextColor != 0xFFFFFFFFu ? box.m_crTextColor : GetSysColor(COLOR_WINDOWTEXT));
-    if (GetDlgCtrlID(control) == box.m_nMessageId) {
+    if (GetDlgCtrlID(control) == box.m_nMessageId)
         return reinterpret_cast<INT_PTR>(box.m_hBackgroundBrush.get());
-    }
     return FALSE;
 }

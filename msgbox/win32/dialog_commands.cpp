@@ -25,14 +25,12 @@ void OpenHelp(HWND dialog, const CPromptDialog& box)
     char executablePath[kExecutablePathChars] = {};
     GetModuleFileNameA(nullptr, executablePath, kExecutablePathChars - 1);
     char helpPath[kExecutablePathChars];
-    if (!MakeHelpFilePath(executablePath, helpPath, sizeof(helpPath))) {
+    if (!MakeHelpFilePath(executablePath, helpPath, sizeof(helpPath)))
         return;
-    }
-    if (box.m_nHelpContextId != 0) {
+    if (box.m_nHelpContextId != 0)
         g_promptBoxSystemCalls.winHelp(dialog, helpPath, HELP_CONTEXT, box.m_nHelpContextId);
-    } else {
+    else
         g_promptBoxSystemCalls.winHelp(dialog, helpPath, kHelpPartialKey, 0);
-    }
 }
 
 void RememberAnswer(const CPromptDialog& box, int32_t result)
@@ -41,7 +39,7 @@ void RememberAnswer(const CPromptDialog& box, int32_t result)
     WriteAnswerValue(box.m_szRegistryCompany, name.text, result);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR OnCommand(HWND dialog, CPromptDialog& box, uint32_t command)
 {
@@ -56,20 +54,15 @@ INT_PTR OnCommand(HWND dialog, CPromptDialog& box, uint32_t command)
     const PbCommandOutcome outcome = ResolveCommand(command, context);
 
     switch (outcome.kind) {
-    case PbCommandKind::Help:
-        OpenHelp(dialog, box);
-        break;
+    case PbCommandKind::Help: OpenHelp(dialog, box); break;
     case PbCommandKind::Report:
-        if (box.m_pfnReportCallback != nullptr) {
+        if (box.m_pfnReportCallback != nullptr)
             box.m_pfnReportCallback(box.MessageText(), box.m_dwReportData);
-        }
         break;
-    default:
-        break;
+    default: break;
     }
-    if (outcome.storesAnswer) {
+    if (outcome.storesAnswer)
         RememberAnswer(box, outcome.result);
-    }
     if (outcome.endsBox) {
         box.m_nReturnValue = outcome.result;
         box.m_bEnded = 1;

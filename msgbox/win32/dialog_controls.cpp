@@ -8,7 +8,7 @@ namespace {
 
 constexpr int kClassNameChars = 258;
 
-} // namespace
+}  // namespace
 
 bool IsButtonWindow(HWND window)
 {
@@ -21,18 +21,16 @@ void EnablePushButtons(HWND dialog, bool enable)
 {
     for (int id = PB_FIRST_BUTTON_ID; id <= PB_LAST_BUTTON_ID; ++id) {
         const HWND control = GetDlgItem(dialog, id);
-        if (control != nullptr && IsButtonWindow(control)) {
+        if (control != nullptr && IsButtonWindow(control))
             EnableWindow(control, enable ? TRUE : FALSE);
-        }
     }
 }
 
 void SetCloseItemState(HWND dialog, UINT state)
 {
     const HMENU systemMenu = GetSystemMenu(dialog, FALSE);
-    if (systemMenu != nullptr) {
+    if (systemMenu != nullptr)
         EnableMenuItem(systemMenu, SC_CLOSE, MF_BYCOMMAND | state);
-    }
 }
 
 void CopyShownTitle(const CPromptDialog& box, char* out, size_t capacity)

@@ -13,29 +13,25 @@ namespace {
 constexpr int kCountdownCaptionChars = PB_CAPTION_CHARS + 32;
 constexpr int kCountdownTitleChars = PB_TITLE_CHARS + 100;
 
-} // namespace
+}  // namespace
 
 void StopTimeout(HWND dialog, CPromptDialog& box)
 {
     KillTimer(dialog, PB_TIMER_TIMEOUT);
-    if (box.m_nDefaultId == 0 || box.m_szSavedButtonText[0] == '\0') {
+    if (box.m_nDefaultId == 0 || box.m_szSavedButtonText[0] == '\0')
         return;
-    }
-    if (const HWND defaultButton = GetDlgItem(dialog, box.m_nDefaultId)) {
+    if (const HWND defaultButton = GetDlgItem(dialog, box.m_nDefaultId))
         SetWindowTextA(defaultButton, box.m_szSavedButtonText);
-    }
 }
 
 void OnTimeoutTick(HWND dialog, CPromptDialog& box)
 {
     if (box.m_nTimeoutSecs > 0) {
         const HWND defaultButton = box.m_nDefaultId != 0 ? GetDlgItem(dialog, box.m_nDefaultId) : nullptr;
-        if (defaultButton == nullptr) {
+        if (defaultButton == nullptr)
             return;
-        }
-        if (box.m_szSavedButtonText[0] == '\0') {
+        if (box.m_szSavedButtonText[0] == '\0')
             GetWindowTextA(defaultButton, box.m_szSavedButtonText, PB_CAPTION_CHARS);
-        }
         char caption[kCountdownCaptionChars];
         FormatTimeoutCaption(box.m_szSavedButtonText, box.m_nTimeoutSecs, caption, sizeof(caption));
         SetWindowTextA(defaultButton, caption);
@@ -62,9 +58,8 @@ void OnDisabledTick(HWND dialog, CPromptDialog& box)
     KillTimer(dialog, PB_TIMER_DISABLED);
     EnablePushButtons(dialog, true);
     box.m_bButtonsDisabled = 0;
-    if (box.m_nInternalFlags & (PB_FLAG_HAS_CANCEL | PB_FLAG_OK_ONLY)) {
+    if (box.m_nInternalFlags & (PB_FLAG_HAS_CANCEL | PB_FLAG_OK_ONLY))
         SetCloseItemState(dialog, MF_ENABLED);
-    }
     SetWindowTextA(dialog, title);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }

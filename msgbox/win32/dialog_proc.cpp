@@ -11,7 +11,7 @@ CPromptDialog* BoxOf(HWND dialog)
     return reinterpret_cast<CPromptDialog*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR CALLBACK PromptBoxDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -22,18 +22,15 @@ INT_PTR CALLBACK PromptBoxDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
     // Messages before WM_INITDIALOG find no box yet.
     CPromptDialog* box = BoxOf(dialog);
-    if (box == nullptr) {
+    if (box == nullptr)
         return FALSE;
-    }
     switch (message) {
-    case WM_COMMAND:
-        return OnCommand(dialog, *box, static_cast<uint32_t>(wParam));
+    case WM_COMMAND: return OnCommand(dialog, *box, static_cast<uint32_t>(wParam));
     case WM_TIMER:
-        if (wParam == PB_TIMER_TIMEOUT) {
+        if (wParam == PB_TIMER_TIMEOUT)
             OnTimeoutTick(dialog, *box);
-        } else if (wParam == PB_TIMER_DISABLED) {
+        else if (wParam == PB_TIMER_DISABLED)
             OnDisabledTick(dialog, *box);
-        }
         return FALSE;
     case WM_LBUTTONDOWN:
     case WM_NCLBUTTONDOWN:
@@ -41,12 +38,9 @@ INT_PTR CALLBACK PromptBoxDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         // The default handling (moving by the title bar) still follows.
         StopTimeout(dialog, *box);
         return FALSE;
-    case WM_ERASEBKGND:
-        return OnEraseBackground(dialog, *box, reinterpret_cast<HDC>(wParam));
-    case WM_CTLCOLORSTATIC:
-        return OnStaticColour(*box, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    default:
-        return FALSE;
+    case WM_ERASEBKGND: return OnEraseBackground(dialog, *box, reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC: return OnStaticColour(*box, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default: return FALSE;
     }
 }
 
@@ -55,9 +49,8 @@ LRESULT CALLBACK IconControlProc(HWND control, UINT message, WPARAM /*wParam*/, 
     if (message == WM_PAINT) {
         PaintSession paint(control);
         const HICON icon = reinterpret_cast<HICON>(GetWindowLongPtrA(control, GWLP_USERDATA));
-        if (paint.Dc() != nullptr && icon != nullptr) {
+        if (paint.Dc() != nullptr && icon != nullptr)
             DrawIcon(paint.Dc(), 0, 0, icon);
-        }
     }
     return 0;
 }

@@ -19,33 +19,27 @@ void SetFonts(HWND dialog, CPromptDialog& box)
     // The static texts: from the message on, until the first id missing.
     for (int id = PB_ID_TEXT; id < box.m_nNextControlId; ++id) {
         const HWND control = GetDlgItem(dialog, id);
-        if (control == nullptr) {
+        if (control == nullptr)
             break;
-        }
         SetControlFont(control, box);
     }
-    for (int id = PB_FIRST_BUTTON_ID; id <= PB_LAST_BUTTON_ID; ++id) {
-        if (const HWND control = GetDlgItem(dialog, id)) {
+    for (int id = PB_FIRST_BUTTON_ID; id <= PB_LAST_BUTTON_ID; ++id)
+        if (const HWND control = GetDlgItem(dialog, id))
             SetControlFont(control, box);
-        }
-    }
-    if (const HWND help = GetDlgItem(dialog, PB_ID_HELP)) {
+    if (const HWND help = GetDlgItem(dialog, PB_ID_HELP))
         SetControlFont(help, box);
-    }
     if (const HWND checkBox = GetDlgItem(dialog, PB_ID_CHECKBOX)) {
         SetControlFont(checkBox, box);
         SendMessageA(checkBox, BM_SETCHECK, BST_UNCHECKED, 0);
     }
-    if (const HWND report = GetDlgItem(dialog, PB_ID_REPORT)) {
+    if (const HWND report = GetDlgItem(dialog, PB_ID_REPORT))
         SetControlFont(report, box);
-    }
 }
 
 void StartDisabledPeriod(HWND dialog, CPromptDialog& box)
 {
-    if (box.m_nDisabledSecs <= 0) {
+    if (box.m_nDisabledSecs <= 0)
         return;
-    }
     EnablePushButtons(dialog, false);
     SetCloseItemState(dialog, MF_GRAYED);
     box.m_bButtonsDisabled = 1;
@@ -74,13 +68,11 @@ RECT OwnerWorkArea(HWND owner)
 {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
         return monitor.rcWork;
-    }
     RECT work = {};
-    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
         return work;
-    }
     work.right = GetSystemMetrics(SM_CXSCREEN);
     work.bottom = GetSystemMetrics(SM_CYSCREEN);
     return work;
@@ -95,9 +87,8 @@ void Place(HWND dialog, const CPromptDialog& box)
         // Centred on the owner, kept on its monitor's work area; without an
         // owner the template's centring stays.
         const HWND parent = GetParent(dialog);
-        if (parent == nullptr) {
+        if (parent == nullptr)
             return;
-        }
         RECT own = {};
         RECT around = {};
         GetWindowRect(dialog, &own);
@@ -111,37 +102,31 @@ void Place(HWND dialog, const CPromptDialog& box)
     SetWindowPos(dialog, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR OnInitDialog(HWND dialog, CPromptDialog& box)
 {
     SetFonts(dialog, box);
     StartDisabledPeriod(dialog, box);
 
-    if (const HWND defaultButton = GetDlgItem(dialog, box.m_nDefaultId)) {
+    if (const HWND defaultButton = GetDlgItem(dialog, box.m_nDefaultId))
         SetFocus(defaultButton);
-    }
     // Without Cancel or a lone OK only the buttons (or the time-out) end
     // the box.
-    if ((box.m_nInternalFlags & (PB_FLAG_HAS_CANCEL | PB_FLAG_OK_ONLY)) == 0) {
+    if ((box.m_nInternalFlags & (PB_FLAG_HAS_CANCEL | PB_FLAG_OK_ONLY)) == 0)
         SetCloseItemState(dialog, MF_GRAYED);
-    }
     ShowIcon(dialog, box);
 
-    if (box.m_nStyle & MB_TOPMOST) {
+    if (box.m_nStyle & MB_TOPMOST)
         SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    }
-    if (box.m_nStyle & MB_SETFOREGROUND) {
+    if (box.m_nStyle & MB_SETFOREGROUND)
         SetForegroundWindow(dialog);
-    }
     Place(dialog, box);
 
-    if (box.m_nTimeoutSecs > 0) {
+    if (box.m_nTimeoutSecs > 0)
         SetTimer(dialog, PB_TIMER_TIMEOUT, PB_TIMER_PERIOD_MS, nullptr);
-    }
-    if (box.m_nDisabledSecs > 0) {
+    if (box.m_nDisabledSecs > 0)
         SetTimer(dialog, PB_TIMER_DISABLED, PB_TIMER_PERIOD_MS, nullptr);
-    }
     SetForegroundWindow(dialog);
     // The focus is already on the default button.
     return FALSE;

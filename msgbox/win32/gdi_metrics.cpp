@@ -28,7 +28,7 @@ HINSTANCE AsInstance(PbModule module)
     return static_cast<HINSTANCE>(module);
 }
 
-} // namespace
+}  // namespace
 
 GdiLayoutMetrics::~GdiLayoutMetrics()
 {
@@ -63,9 +63,8 @@ PbModule GdiLayoutMetrics::GetMainModule()
 int32_t GdiLayoutMetrics::LoadText(PbModule module, uint32_t id, char* buffer, int32_t capacity)
 {
     // A capacity of 0 would ask for a pointer to the resource instead.
-    if (buffer == nullptr || capacity <= 0) {
+    if (buffer == nullptr || capacity <= 0)
         return 0;
-    }
     buffer[0] = '\0';
     // String ids are 16 bits wide, as the system reads them.
     const int loaded = LoadStringA(AsInstance(module), id & 0xFFFF, buffer, capacity);
@@ -91,9 +90,8 @@ PbOwnedHandle GdiLayoutMetrics::LoadModuleIcon(PbModule module, uint16_t id)
 
 PbOwnedHandle GdiLayoutMetrics::LoadModuleIcon(PbModule module, const char* name)
 {
-    if (name == nullptr || name[0] == '\0') {
+    if (name == nullptr || name[0] == '\0')
         return PbOwnedHandle();
-    }
     return PbOwnedHandle(LoadIconA(AsInstance(module), name), ReleaseIcon);
 }
 
@@ -121,9 +119,8 @@ GdiLayoutMetrics::FontSelection& GdiLayoutMetrics::FontSelection::operator=(Font
 
 void GdiLayoutMetrics::FontSelection::reset()
 {
-    if (m_hDc != nullptr && m_hPrevious != nullptr) {
+    if (m_hDc != nullptr && m_hPrevious != nullptr)
         SelectObject(m_hDc, m_hPrevious);
-    }
     m_hDc = nullptr;
     m_hPrevious = nullptr;
 }
@@ -132,12 +129,10 @@ bool GdiLayoutMetrics::BeginMeasuring(void* font)
 {
     EndMeasuring();
     m_measuringDc.reset(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
-    if (!m_measuringDc) {
+    if (!m_measuringDc)
         return false;
-    }
-    if (font != nullptr) {
+    if (font != nullptr)
         m_fontSelection = FontSelection(m_measuringDc.get(), static_cast<HGDIOBJ>(font));
-    }
     return true;
 }
 
@@ -151,17 +146,15 @@ void GdiLayoutMetrics::EndMeasuring()
 PbSize GdiLayoutMetrics::MeasureText(const char* text, int32_t length)
 {
     SIZE size = {0, 0};
-    if (m_measuringDc && text != nullptr && length > 0) {
+    if (m_measuringDc && text != nullptr && length > 0)
         GetTextExtentPoint32A(m_measuringDc.get(), text, length, &size);
-    }
     return {size.cx, size.cy};
 }
 
 PbRect GdiLayoutMetrics::MeasureWrappedText(const char* text, int32_t length, PbRect bounds)
 {
-    if (!m_measuringDc || text == nullptr) {
+    if (!m_measuringDc || text == nullptr)
         return {bounds.left, bounds.top, bounds.left, bounds.top};
-    }
     RECT rect = {bounds.left, bounds.top, bounds.right, bounds.bottom};
     DrawTextA(m_measuringDc.get(), text, length, &rect, kWrappedTextFormat);
     return {rect.left, rect.top, rect.right, rect.bottom};

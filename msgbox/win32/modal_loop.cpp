@@ -29,9 +29,8 @@ public:
 
     void Restore()
     {
-        if (m_hOwner != nullptr && m_bWasEnabled && IsWindow(m_hOwner)) {
+        if (m_hOwner != nullptr && m_bWasEnabled && IsWindow(m_hOwner))
             EnableWindow(m_hOwner, TRUE);
-        }
         m_hOwner = nullptr;
     }
 
@@ -48,9 +47,8 @@ bool HandleMessage(HWND dialog, MSG& message)
         PostQuitMessage(static_cast<int>(message.wParam));
         return false;
     }
-    if (message.message == WM_KEYDOWN && HandleCopyKey(dialog, message.wParam, message.lParam)) {
+    if (message.message == WM_KEYDOWN && HandleCopyKey(dialog, message.wParam, message.lParam))
         return true;
-    }
     if (!IsDialogMessageA(dialog, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
@@ -65,23 +63,21 @@ void RunMessageLoop(HWND dialog, const CPromptDialog& box)
     while (!box.m_bEnded && IsWindow(dialog)) {
         MSG message = {};
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (!HandleMessage(dialog, message)) {
+            if (!HandleMessage(dialog, message))
                 return;
-            }
         } else if (!box.m_bEnded && IsWindow(dialog)) {
             WaitMessage();
         }
     }
 }
 
-} // namespace
+}  // namespace
 
 int32_t RunModal(CPromptDialog& box)
 {
     const size_t size = MeasureDialogTemplate(box, WidenAnsiText);
-    if (size == 0) {
+    if (size == 0)
         return IDCANCEL;
-    }
     LockedLocalBlock block(LMEM_MOVEABLE | LMEM_ZEROINIT, size);
     if (block.Data() == nullptr ||
         WriteDialogTemplate(box, WidenAnsiText, static_cast<uint8_t*>(block.Data()), size) != size) {
@@ -92,9 +88,8 @@ int32_t RunModal(CPromptDialog& box)
     const HWND dialog =
         CreateDialogIndirectParamA(GetModuleHandleA(nullptr), static_cast<LPCDLGTEMPLATEA>(block.Data()), owner,
                                    PromptBoxDlgProc, reinterpret_cast<LPARAM>(&box));
-    if (dialog == nullptr) {
+    if (dialog == nullptr)
         return box.m_nReturnValue;
-    }
 
     OwnerDisabled ownerDisabled(owner);
     RunMessageLoop(dialog, box);

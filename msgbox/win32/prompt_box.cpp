@@ -22,9 +22,8 @@ constexpr int32_t kNoDialog = -1;
 
 HWND ChooseOwner(void* owner)
 {
-    if (owner != nullptr) {
+    if (owner != nullptr)
         return static_cast<HWND>(owner);
-    }
     const HWND active = GetActiveWindow();
     return active != nullptr ? GetLastActivePopup(active) : nullptr;
 }
@@ -39,13 +38,11 @@ bool IsResourceId(const char* text)
 // null.  Null also when there is no memory for the copy.
 std::unique_ptr<char[]> ResolveText(HMODULE strings, const char* text)
 {
-    if (text == nullptr) {
+    if (text == nullptr)
         return nullptr;
-    }
     std::unique_ptr<char[]> copy(new (std::nothrow) char[PB_TEXT_BUFFER_CHARS]());
-    if (!copy) {
+    if (!copy)
         return nullptr;
-    }
     if (IsResourceId(text)) {
         // A string the module lacks becomes the empty text.
         LoadStringA(strings, static_cast<UINT>(reinterpret_cast<uintptr_t>(text)), copy.get(),
@@ -59,18 +56,15 @@ std::unique_ptr<char[]> ResolveText(HMODULE strings, const char* text)
 
 // The system message box takes over system-modal error boxes.  It knows no
 // string ids: they are looked up here first.
-int HandOffToSystemBox(HWND owner, const char* text, const char* caption, uint32_t type,
-                       const PromptBoxParams* params)
+int HandOffToSystemBox(HWND owner, const char* text, const char* caption, uint32_t type, const PromptBoxParams* params)
 {
     HMODULE strings = params != nullptr ? static_cast<HMODULE>(params->stringsModule) : nullptr;
-    if (strings == nullptr) {
+    if (strings == nullptr)
         strings = GetModuleHandleA(nullptr);
-    }
     const std::unique_ptr<char[]> message = ResolveText(strings, text);
     const std::unique_ptr<char[]> title = ResolveText(strings, caption);
-    if ((text != nullptr && !message) || (caption != nullptr && !title)) {
+    if ((text != nullptr && !message) || (caption != nullptr && !title))
         return kNoDialog;
-    }
     return g_promptBoxSystemCalls.messageBox(owner, message.get(), title.get(), type);
 }
 
@@ -83,50 +77,42 @@ int ShowPromptBox(void* ownerArgument, const char* text, const char* caption, ui
                   const PromptBoxParams* params)
 {
     const HWND owner = ChooseOwner(ownerArgument);
-    if ((type & MB_ICONHAND) && (type & MB_SYSTEMMODAL)) {
+    if ((type & MB_ICONHAND) && (type & MB_SYSTEMMODAL))
         return HandOffToSystemBox(owner, text, caption, type, params);
-    }
-    if (caption == nullptr) {
+    if (caption == nullptr)
         caption = "Error";
-    }
 
     // Everything below works on a copy; the caller's record stays as it is.
     std::unique_ptr<PromptBoxParams> copy(new (std::nothrow) PromptBoxParams());
-    if (!copy) {
+    if (!copy)
         return kNoDialog;
-    }
-    if (params != nullptr) {
+    if (params != nullptr)
         *copy = *params;
-    }
 
     if ((type & PB_CHECK_MASK) && copy->answerKeyText != nullptr && copy->answerKeyText[0] != '\0') {
         const int32_t remembered = LookupStoredAnswer(*copy);
-        if (static_cast<uint32_t>(remembered) & PB_CHECK_MASK) {
+        if (static_cast<uint32_t>(remembered) & PB_CHECK_MASK)
             return remembered;
-        }
     }
 
     copy->timeoutSecs = LimitPeriod(copy->timeoutSecs);
     copy->disabledSecs = LimitPeriod(copy->disabledSecs);
-    if (IsWindows6OrLater()) {
+    if (IsWindows6OrLater())
         copy->layoutFlags |= PB_LAYOUT_MODERN;
-    }
 
     std::unique_ptr<CPromptDialog> box;
     {
         GdiLayoutMetrics metrics;
         box.reset(new (std::nothrow) CPromptDialog(metrics, owner, text, caption, type, *copy));
     }
-    if (!box || !box->LayoutComplete()) {
+    if (!box || !box->LayoutComplete())
         return kNoDialog;
-    }
-    if ((type & PB_NO_BEEP) == 0) {
+    if ((type & PB_NO_BEEP) == 0)
         g_promptBoxSystemCalls.messageBeep(type & MB_ICONMASK);
-    }
     return RunModal(*box);
 }
 
-} // namespace
+}  // namespace
 
 int PromptBox(void* owner, const char* text, const char* caption, uint32_t type, const PromptBoxParams* params)
 {
@@ -139,8 +125,7 @@ int PromptBox(void* owner, const char* text, const char* caption, uint32_t type,
     }
 }
 
-int PromptBoxForPlugin(void* owner, const char* text, const char* caption, uint32_t type,
-                       const PromptBoxParams* params)
+int PromptBoxForPlugin(void* owner, const char* text, const char* caption, uint32_t type, const PromptBoxParams* params)
 {
     return PromptBox(owner, text, caption, type, params);
 }

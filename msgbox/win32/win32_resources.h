@@ -13,18 +13,15 @@ public:
     LockedLocalBlock(UINT flags, size_t bytes)
     {
         m_hBlock = LocalAlloc(flags, bytes);
-        if (m_hBlock != nullptr) {
+        if (m_hBlock != nullptr)
             m_pData = LocalLock(m_hBlock);
-        }
     }
     ~LockedLocalBlock()
     {
-        if (m_pData != nullptr) {
+        if (m_pData != nullptr)
             LocalUnlock(m_hBlock);
-        }
-        if (m_hBlock != nullptr) {
+        if (m_hBlock != nullptr)
             LocalFree(m_hBlock);
-        }
     }
     LockedLocalBlock(const LockedLocalBlock&) = delete;
     LockedLocalBlock& operator=(const LockedLocalBlock&) = delete;
@@ -44,9 +41,8 @@ public:
     GlobalBlock(UINT flags, size_t bytes) : m_hBlock(GlobalAlloc(flags, bytes)) {}
     ~GlobalBlock()
     {
-        if (m_hBlock != nullptr) {
+        if (m_hBlock != nullptr)
             GlobalFree(m_hBlock);
-        }
     }
     GlobalBlock(const GlobalBlock&) = delete;
     GlobalBlock& operator=(const GlobalBlock&) = delete;
@@ -61,12 +57,13 @@ private:
 // A lock on a global memory block.
 class GlobalBlockLock {
 public:
-    explicit GlobalBlockLock(HGLOBAL block) : m_hBlock(block), m_pData(block != nullptr ? GlobalLock(block) : nullptr) {}
+    explicit GlobalBlockLock(HGLOBAL block) : m_hBlock(block), m_pData(block != nullptr ? GlobalLock(block) : nullptr)
+    {
+    }
     ~GlobalBlockLock()
     {
-        if (m_pData != nullptr) {
+        if (m_pData != nullptr)
             GlobalUnlock(m_hBlock);
-        }
     }
     GlobalBlockLock(const GlobalBlockLock&) = delete;
     GlobalBlockLock& operator=(const GlobalBlockLock&) = delete;
@@ -92,9 +89,8 @@ public:
     explicit ClipboardSession(HWND owner) : m_bOpen(OpenClipboard(owner) != FALSE) {}
     ~ClipboardSession()
     {
-        if (m_bOpen) {
+        if (m_bOpen)
             CloseClipboard();
-        }
     }
     ClipboardSession(const ClipboardSession&) = delete;
     ClipboardSession& operator=(const ClipboardSession&) = delete;
@@ -127,9 +123,8 @@ public:
     explicit SolidBrush(COLORREF color) : m_hBrush(CreateSolidBrush(color)) {}
     ~SolidBrush()
     {
-        if (m_hBrush != nullptr) {
+        if (m_hBrush != nullptr)
             DeleteObject(m_hBrush);
-        }
     }
     SolidBrush(const SolidBrush&) = delete;
     SolidBrush& operator=(const SolidBrush&) = delete;

@@ -8,10 +8,9 @@ bool IsWindows6OrLater()
     static_assert(sizeof(info) == 148, "OSVERSIONINFOA is 148 bytes");
     info.dwOSVersionInfoSize = sizeof(info);
 #ifdef _MSC_VER
-#pragma warning(suppress : 4996) // GetVersionExA is deprecated but is the test we want
+#pragma warning(suppress : 4996)  // GetVersionExA is deprecated but is the test we want
 #endif
-    if (!GetVersionExA(&info)) {
+    if (!GetVersionExA(&info))
         return false;
-    }
     return info.dwMajorVersion >= 6;
 }

@@ -27,7 +27,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved)
         if (reserved == nullptr)
             ReleaseRuntimePools();
         return TRUE;
-    default:
-        return TRUE;
+    default: return TRUE;
     }
 }

@@ -12,8 +12,8 @@ namespace {
 
 // Write-only, appending, created when missing; no translation flag, so the
 // runtime's default text mode turns a line feed into CR LF.
-constexpr int kLogOpenFlags = _O_WRONLY | _O_APPEND | _O_CREAT;   // 0x109
-constexpr int kLogPermissions = _S_IREAD | _S_IWRITE;             // 0x180
+constexpr int kLogOpenFlags = _O_WRONLY | _O_APPEND | _O_CREAT;  // 0x109
+constexpr int kLogPermissions = _S_IREAD | _S_IWRITE;            // 0x180
 static_assert(kLogOpenFlags == 0x109, "log open flags");
 static_assert(kLogPermissions == 0x180, "log permission mode");
 
@@ -44,8 +44,8 @@ void GetLocal(LocalTime* out)
     out->second = st.wSecond;
 }
 
-unsigned ReadProfileString(const char* section, const char* key, const char* defaultValue,
-                           char* out, unsigned capacity, const char* path)
+unsigned ReadProfileString(const char* section, const char* key, const char* defaultValue, char* out, unsigned capacity,
+                           const char* path)
 {
     return GetPrivateProfileStringA(section, key, defaultValue, out, capacity, path);
 }

@@ -25,18 +25,19 @@ namespace {
 
 // What the thunk saw around one call.
 struct CallRecord {
-    uint32_t espBefore;   // after the arguments were pushed
+    uint32_t espBefore;  // after the arguments were pushed
     uint32_t espAfter;
     uint32_t ebx, esi, edi;
     uint32_t eax;
     uint16_t fpuStatusBefore, fpuStatusAfter;
-    float st0;            // the value popped from ST(0) when one was pushed
+    float st0;  // the value popped from ST(0) when one was pushed
     uint16_t fpuControl;
     uint16_t pad;
 };
 static_assert(offsetof(CallRecord, eax) == 20 && offsetof(CallRecord, fpuStatusBefore) == 24 &&
-              offsetof(CallRecord, fpuStatusAfter) == 26 && offsetof(CallRecord, st0) == 28 &&
-              offsetof(CallRecord, fpuControl) == 32, "offsets used by the thunk");
+                  offsetof(CallRecord, fpuStatusAfter) == 26 && offsetof(CallRecord, st0) == 28 &&
+                  offsetof(CallRecord, fpuControl) == 32,
+              "offsets used by the thunk");
 
 constexpr uint32_t kEbxCanary = 0x5EB1C0DEu;
 constexpr uint32_t kEsiCanary = 0x5E51C0DEu;
@@ -168,7 +169,8 @@ TEST_F(AbiProbe, ExportsAreCdeclAndGetSourceDataReturnsInSt0)
     for (uint32_t gpu = 0; gpu < 4; ++gpu) {
         for (uint32_t source = 0; source < 11; ++source) {
             desc.dwDescVersion = kDescVersionWithFormat;
-            r = Call(module, "GetSourceDesc", {(gpu << 16) | source, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&desc))});
+            r = Call(module, "GetSourceDesc",
+                     {(gpu << 16) | source, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&desc))});
             ExpectCdecl(r, "GetSourceDesc");
             EXPECT_EQ(X87Pushed(r), 0);
         }
@@ -234,7 +236,7 @@ TEST_F(AbiProbe, APatchedCopyFailsTheProbe)
         ASSERT_GT(num, 0);
         ASSERT_GT(data, 0);
         std::fstream file(copy, std::ios::in | std::ios::out | std::ios::binary);
-        const unsigned char movRet4[] = {0xB8, 11, 0, 0, 0, 0xC2, 0x04, 0x00};   // mov eax, 11; ret 4
+        const unsigned char movRet4[] = {0xB8, 11, 0, 0, 0, 0xC2, 0x04, 0x00};  // mov eax, 11; ret 4
         const unsigned char plainRet[] = {0xC3};
         file.seekp(num);
         file.write(reinterpret_cast<const char*>(movRet4), sizeof movRet4);

@@ -95,15 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             Check(answered == 0 || answered == 1);
             break;
         }
-        case 4:
-            oracle.SetupSource(index, in.Bool() ? reinterpret_cast<void*>(0x10) : nullptr);
-            break;
-        case 5:
-            host.Step();
-            break;
-        default:
-            Check(GetSourcesNum() == 11);
-            break;
+        case 4: oracle.SetupSource(index, in.Bool() ? reinterpret_cast<void*>(0x10) : nullptr); break;
+        case 5: host.Step(); break;
+        default: Check(GetSourcesNum() == 11); break;
         }
     }
     // FUZZ_WRITES_ONLY=1 judges the writes alone, to go on fuzzing them past

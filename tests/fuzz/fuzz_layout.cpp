@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     FuzzInput in(data, size);
     FuzzPromptRequest request(in);
     {
-        CPromptDialog dialog(request.metrics, nullptr, request.messageArgument, request.captionArgument,
-                             request.type, request.params);
+        CPromptDialog dialog(request.metrics, nullptr, request.messageArgument, request.captionArgument, request.type,
+                             request.params);
         const PbDialogHeader& header = dialog.m_dlgTemplate;
         Check(header.cdit <= 10);
         Check(header.cx >= 0 && header.cy >= 0);

@@ -24,14 +24,12 @@ TEST(AnswerKey, EncodesEveryByteAsALetterOrDigit)
     EXPECT_EQ(Encoded("\x80\xFF"), "AE");
 
     std::string all;
-    for (int byte = 1; byte < 256; ++byte) {
+    for (int byte = 1; byte < 256; ++byte)
         all.push_back(static_cast<char>(byte));
-    }
     const std::string encoded = Encoded(all);
     ASSERT_EQ(encoded.size(), all.size());
-    for (char symbol : encoded) {
+    for (char symbol : encoded)
         EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(symbol))) << symbol;
-    }
 }
 
 TEST(AnswerKey, ValueNameIsEncodedTextAndSignedNumber)
@@ -42,9 +40,8 @@ TEST(AnswerKey, ValueNameIsEncodedTextAndSignedNumber)
 
     // 600 bytes: the first 490 are encoded, whatever follows is ignored.
     std::string text(600, 'x');
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char>('a' + i % 26);
-    }
     const AnswerValueName name = MakeAnswerValueName(text.c_str(), INT32_MIN);
     EXPECT_EQ(std::string(name.text), Encoded(text.substr(0, 490)) + "-2147483648");
     const std::string other = text.substr(0, 490) + "different tail";
@@ -73,4 +70,4 @@ TEST(AnswerKey, KeyPathThatDoesNotFitIsRefused)
     EXPECT_FALSE(BuildAnswerKeyPath("Acme", ("C:\\" + std::string(517, 'x')).c_str(), path));
 }
 
-} // namespace
+}  // namespace

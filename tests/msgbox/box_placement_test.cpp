@@ -61,9 +61,8 @@ TEST(BoxPlacement, OwnerNearACornerOrEdgeMovesTheBoxTheLeastDistanceIn)
         // Wholly off the screen, past its right.
         {"off to the right", Rect(3000, 300, 3600, 700), XY(980, 425)},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(Place(300, 150, c.owner), c.topLeft) << c.corner;
-    }
     // The voltage window once seen at -61,918 to 222,1107 on a 1280x1024
     // screen without a taskbar.
     EXPECT_EQ(Place(283, 189, Rect(-120, 826, 280, 1198), Rect(0, 0, 1280, 1024)), XY(0, 835));
@@ -134,4 +133,4 @@ TEST(BoxPlacement, ExtremeRectanglesNeitherOverflowNorLeaveTheWorkArea)
     EXPECT_EQ(Place(300, 150, Rect(lo, lo, hi, hi), Rect(lo, lo, hi, hi)), XY(-150, -75));
 }
 
-} // namespace
+}  // namespace

@@ -27,15 +27,14 @@ HWND FindBox(DWORD thread)
     return found;
 }
 
-} // namespace
+}  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) {
+        if (GetTickCount() - start > timeoutMs)
             return false;
-        }
         Sleep(5);
     }
     return true;
@@ -48,11 +47,10 @@ int RunBox(const std::function<void(HWND dialog)>& actions, const std::function<
     std::thread user([&] {
         HWND dialog = nullptr;
         WaitUntil([&] { return (dialog = FindBox(testThread)) != nullptr || returned; });
-        if (dialog != nullptr && actions) {
+        if (dialog != nullptr && actions)
             actions(dialog);
-        } else if (dialog != nullptr || actions) {
+        else if (dialog != nullptr || actions)
             ADD_FAILURE() << (dialog != nullptr ? "a box appeared" : "no box appeared");
-        }
         if (!WaitUntil([&] { return returned.load(); })) {
             ADD_FAILURE() << "the box did not end; ending it with a quit message";
             PostThreadMessageA(testThread, WM_QUIT, 0, 0);
@@ -130,4 +128,4 @@ void EmptyTheClipboard()
     }
 }
 
-} // namespace box_user
+}  // namespace box_user

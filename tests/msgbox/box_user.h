@@ -20,7 +20,7 @@ int RunBox(const std::function<void(HWND dialog)>& actions, const std::function<
 
 std::string Text(HWND window);
 std::string ItemText(HWND dialog, int id);
-void Click(HWND dialog, int id); // BM_CLICK, as a mouse click
+void Click(HWND dialog, int id);  // BM_CLICK, as a mouse click
 bool IsTicked(HWND dialog, int id);
 // Posts a key to window (the box's or another of its thread); whether Ctrl
 // is down is the test's keyboard state.
@@ -30,4 +30,4 @@ bool IsCloseGrey(HWND dialog);
 std::string ReadClipboard();
 void EmptyTheClipboard();
 
-} // namespace box_user
+}  // namespace box_user

@@ -32,10 +32,9 @@ TEST(ClipboardText, PiecesAreCutAndTheWholeStaysInItsBuffer)
     EXPECT_EQ(std::string(cut.Finish()), kSep + std::string(999, 't') + "\r\n" + kSep + std::string(3999, 'm') +
                                              "\r\n" + kSep + std::string(198, 'b') + "   \r\n" + kSep);
     ClipboardTextBuilder many;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100; ++i)
         many.AddButton(std::string(198, 'b').c_str());
-    }
     EXPECT_EQ(std::string(many.Finish()).size(), PB_CLIPBOARD_TEXT_CHARS - 1);
 }
 
-} // namespace
+}  // namespace

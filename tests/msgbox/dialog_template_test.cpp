@@ -13,7 +13,10 @@
 
 namespace {
 
-int32_t WidenNothing(const char*, uint16_t*, int32_t) { return 0; }
+int32_t WidenNothing(const char*, uint16_t*, int32_t)
+{
+    return 0;
+}
 
 // Reads the block as the dialog manager does, checking on the way that every
 // item starts on a 4-byte boundary after zero padding.
@@ -27,19 +30,17 @@ struct Reader {
         return static_cast<uint16_t>(bytes.at(at - 2) | (bytes.at(at - 1) << 8));
     }
     uint32_t DoubleWord() { return Word() | (static_cast<uint32_t>(Word()) << 16); }
-    std::string Text() // the test texts are ASCII
+    std::string Text()  // the test texts are ASCII
     {
         std::string text;
-        for (uint16_t unit = Word(); unit != 0; unit = Word()) {
+        for (uint16_t unit = Word(); unit != 0; unit = Word())
             text.push_back(static_cast<char>(unit));
-        }
         return text;
     }
     void AlignItem()
     {
-        for (; at % 4 != 0; ++at) {
+        for (; at % 4 != 0; ++at)
             EXPECT_EQ(bytes.at(at), 0) << "padding at " << at;
-        }
     }
 };
 
@@ -49,7 +50,7 @@ protected:
     {
         dialog = std::make_unique<CPromptDialog>(metrics, nullptr, message, caption, type, params);
         const size_t size = MeasureDialogTemplate(*dialog, WidenLatin1);
-        std::vector<uint8_t> block(size, 0xCD); // unwritten padding would show
+        std::vector<uint8_t> block(size, 0xCD);  // unwritten padding would show
         EXPECT_EQ(WriteDialogTemplate(*dialog, WidenLatin1, block.data(), block.size()), size);
         return block;
     }
@@ -62,9 +63,8 @@ protected:
         EXPECT_EQ(r.DoubleWord(), h.style);
         EXPECT_EQ(r.DoubleWord(), 0u);
         EXPECT_EQ(r.Word(), h.cdit);
-        for (int16_t field : {h.x, h.y, h.cx, h.cy}) {
+        for (int16_t field : {h.x, h.y, h.cx, h.cy})
             EXPECT_EQ(static_cast<int16_t>(r.Word()), field);
-        }
         EXPECT_EQ(r.Word(), 0) << "menu";
         EXPECT_EQ(r.Word(), 0) << "class";
         EXPECT_EQ(r.Text(), title);
@@ -77,9 +77,8 @@ protected:
             EXPECT_EQ(r.DoubleWord(), item.m_dwStyle);
             EXPECT_EQ(r.DoubleWord(), item.m_dwExStyle);
             const PbDialogUnitRect& u = item.m_rcDlgUnits;
-            for (int16_t field : {u.x, u.y, u.cx, u.cy}) {
+            for (int16_t field : {u.x, u.y, u.cx, u.cy})
                 EXPECT_EQ(static_cast<int16_t>(r.Word()), field);
-            }
             EXPECT_EQ(r.Word(), item.m_nId);
             EXPECT_EQ(r.Word(), 0xFFFF);
             EXPECT_EQ(r.Word(), item.m_nKind);
@@ -116,7 +115,7 @@ TEST_F(DialogTemplate, FullAndCustomBoxes)
 
     std::strcpy(params.buttonsText, "A\nBB\nCCC\nDDDD\nEEEEE");
     const std::vector<uint8_t> custom = Write(MB_OK | MB_ICONEXCLAMATION, "", "");
-    EXPECT_EQ(dialog->m_dlgTemplate.cdit, 7); // icon, text, four buttons, Report
+    EXPECT_EQ(dialog->m_dlgTemplate.cdit, 7);  // icon, text, four buttons, Report
     ExpectLayout(custom, "");
 }
 
@@ -137,4 +136,4 @@ TEST_F(DialogTemplate, FailuresWriteNothing)
     EXPECT_EQ(WriteDialogTemplate(*dialog, WidenLatin1, nullptr, size), 0u);
 }
 
-} // namespace
+}  // namespace

@@ -26,7 +26,7 @@ public:
     bool moduleIconsAvailable = true;
     // What the layout asked for.
     std::vector<uint32_t> textIds;
-    std::vector<std::string> iconRequests; // "module:<id or name>", "system:<id>"
+    std::vector<std::string> iconRequests;  // "module:<id or name>", "system:<id>"
     std::vector<uint32_t> brushColors;
     int32_t lastWrapWidth = 0;
     bool measuringOpen = false;
@@ -44,9 +44,8 @@ public:
     {
         textIds.push_back(id);
         const auto found = m_strings.find({module, id});
-        if (found == m_strings.end()) {
+        if (found == m_strings.end())
             return 0;
-        }
         const size_t length = std::min(found->second.size(), static_cast<size_t>(capacity - 1));
         std::memcpy(buffer, found->second.data(), length);
         buffer[length] = '\0';
@@ -76,9 +75,8 @@ public:
     PbRect MeasureWrappedText(const char* text, int32_t length, PbRect bounds) override
     {
         lastWrapWidth = bounds.right - bounds.left;
-        if (!measuringOpen || length <= 0) {
+        if (!measuringOpen || length <= 0)
             return {bounds.left, bounds.top, bounds.left, bounds.top};
-        }
         const int32_t perLine = std::max(1, lastWrapWidth / 6);
         int32_t lines = 0, widest = 0, run = 0;
         for (int32_t i = 0; i <= length; ++i, ++run) {

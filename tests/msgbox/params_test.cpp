@@ -11,11 +11,9 @@ template <typename T>
 bool AllZero(const T& field)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&field);
-    for (size_t i = 0; i < sizeof(field); ++i) {
-        if (bytes[i] != 0) {
+    for (size_t i = 0; i < sizeof(field); ++i)
+        if (bytes[i] != 0)
             return false;
-        }
-    }
     return true;
 }
 
@@ -25,22 +23,36 @@ TEST(PromptBoxParams, DefaultsAreZeroExceptTheColours)
     EXPECT_EQ(p.textColor, 0xFFFFFFFFu);
     EXPECT_EQ(p.backgroundColor, 0xFFFFFFFFu);
     const bool zero[] = {
-        AllZero(p.helpContextId), AllZero(p.timeoutSecs), AllZero(p.disabledSecs), AllZero(p.posX),
-        AllZero(p.posY), AllZero(p.layoutFlags), AllZero(p.stringsModule), AllZero(p.iconModule),
-        AllZero(p.iconId), AllZero(p.iconName), AllZero(p.buttonsStringId), AllZero(p.buttonsText),
-        AllZero(p.reportCaptionId), AllZero(p.reportCaption), AllZero(p.registryCompany), AllZero(p.answerKeyText),
-        AllZero(p.answerKeyNumber), AllZero(p.reportData), AllZero(p.reportCallback), AllZero(p.useCustomCaptions),
+        AllZero(p.helpContextId),
+        AllZero(p.timeoutSecs),
+        AllZero(p.disabledSecs),
+        AllZero(p.posX),
+        AllZero(p.posY),
+        AllZero(p.layoutFlags),
+        AllZero(p.stringsModule),
+        AllZero(p.iconModule),
+        AllZero(p.iconId),
+        AllZero(p.iconName),
+        AllZero(p.buttonsStringId),
+        AllZero(p.buttonsText),
+        AllZero(p.reportCaptionId),
+        AllZero(p.reportCaption),
+        AllZero(p.registryCompany),
+        AllZero(p.answerKeyText),
+        AllZero(p.answerKeyNumber),
+        AllZero(p.reportData),
+        AllZero(p.reportCallback),
+        AllZero(p.useCustomCaptions),
         AllZero(p.customCaptions),
     };
-    for (size_t i = 0; i < sizeof(zero) / sizeof(zero[0]); ++i) {
+    for (size_t i = 0; i < sizeof(zero) / sizeof(zero[0]); ++i)
         EXPECT_TRUE(zero[i]) << "field " << i;
-    }
 }
 
 TEST(PbMulDiv, RoundsToNearestLikeTheSystem)
 {
     EXPECT_EQ(PbMulDiv(38, 8, 4), 76);
-    EXPECT_EQ(PbMulDiv(38, 7, 4), 67); // 66.5: halves away from zero
+    EXPECT_EQ(PbMulDiv(38, 7, 4), 67);  // 66.5: halves away from zero
     EXPECT_EQ(PbMulDiv(-3, 1, 2), -2);
     EXPECT_EQ(PbMulDiv(3, 1, -2), -2);
     EXPECT_EQ(PbMulDiv(-3, 1, -2), 2);
@@ -51,4 +63,4 @@ TEST(PbMulDiv, RoundsToNearestLikeTheSystem)
     EXPECT_EQ(PbMulDiv(INT32_MAX, 2, 1), -1);
 }
 
-} // namespace
+}  // namespace

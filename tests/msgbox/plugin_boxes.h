@@ -7,12 +7,12 @@
 #include "vrm/voltage_control.h"
 
 struct PluginBox {
-    const char* file;      // screenshot name
+    const char* file;  // screenshot name
     const char* caption;
     const char* text;
     uint32_t type;
     uint32_t backgroundColor;
-    const char* buttons;   // custom button list, "" for the type's own set
+    const char* buttons;  // custom button list, "" for the type's own set
 };
 
 inline constexpr PluginBox kPluginBoxes[] = {
@@ -24,6 +24,6 @@ inline constexpr PluginBox kPluginBoxes[] = {
      "support limited to TWO GPUs of same type:\n\ne.g. 2 x GTX260 or 2 x GTX280 or 1 x GTX295 or 2 x HD4870",
      0x20, 0xC0C0C0, "Apply settings to first GPU only\nApply settings to both GPUs"},
     {"vt1165_detection_failed.png", "VT1165 Detection Failed",
-     "Unable to detect a VT1165 Voltage Regulator on GPU 2!\n\nGPU 2 does not support the usage of this plugin!",
-     0x10, 200, ""},
+     "Unable to detect a VT1165 Voltage Regulator on GPU 2!\n\nGPU 2 does not support the usage of this plugin!", 0x10,
+     200, ""},
 };

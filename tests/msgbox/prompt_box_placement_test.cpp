@@ -40,8 +40,8 @@ bool Inside(const RECT& box, const RECT& area)
 class Owner {
 public:
     Owner(int x, int y, int width, int height)
-        : m_window(CreateWindowExA(0, "STATIC", "Owner", kStyle, x, y, width, height, nullptr, nullptr, nullptr,
-                                   nullptr))
+        : m_window(
+              CreateWindowExA(0, "STATIC", "Owner", kStyle, x, y, width, height, nullptr, nullptr, nullptr, nullptr))
     {
     }
     ~Owner() { DestroyWindow(m_window); }
@@ -71,9 +71,8 @@ RECT ShowOver(HWND owner, RECT* around = nullptr)
                              nullptr);
         });
     EXPECT_EQ(result, IDOK);
-    if (around != nullptr) {
+    if (around != nullptr)
         *around = ownerRect;
-    }
     return box;
 }
 
@@ -94,9 +93,9 @@ TEST(PromptBoxPlacement, OwnerNearACornerOrLargerThanTheScreen)
     const int screenHeight = work.bottom - work.top;
     const struct {
         const char* what;
-        int x, y, width, height; // the owner
-        bool right;              // the box goes against the right edge, else the left
-        bool bottom;             // the box goes against the bottom edge, else the top
+        int x, y, width, height;  // the owner
+        bool right;               // the box goes against the right edge, else the left
+        bool bottom;              // the box goes against the bottom edge, else the top
     } cases[] = {
         {"top left", work.left - 500, work.top - 350, 600, 400, false, false},
         {"top right", work.right - 100, work.top - 350, 600, 400, true, false},
@@ -132,4 +131,4 @@ TEST(PromptBoxPlacement, MinimizedOwnerCentresTheBoxOnTheWorkArea)
     EXPECT_EQ(box.top, (work.top + work.bottom) / 2 - (box.bottom - box.top) / 2) << Describe(box);
 }
 
-} // namespace
+}  // namespace

@@ -31,7 +31,10 @@ const std::string kSep = "---------------------------\r\n";
 std::vector<std::string> g_calls;
 bool g_ctrlDown = false;
 
-std::string OrNull(const char* text) { return text != nullptr ? text : "(null)"; }
+std::string OrNull(const char* text)
+{
+    return text != nullptr ? text : "(null)";
+}
 int WINAPI RecordMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT type)
 {
     g_calls.push_back("box " + OrNull(text) + "|" + OrNull(caption) + "|" + std::to_string(type));
@@ -47,7 +50,10 @@ BOOL WINAPI RecordHelp(HWND, LPCSTR file, UINT command, ULONG_PTR data)
     g_calls.push_back("help " + OrNull(file) + "|" + std::to_string(command) + "|" + std::to_string(data));
     return TRUE;
 }
-SHORT WINAPI ReadKeyboard(int key) { return key == VK_CONTROL && g_ctrlDown ? static_cast<SHORT>(0x8000) : 0; }
+SHORT WINAPI ReadKeyboard(int key)
+{
+    return key == VK_CONTROL && g_ctrlDown ? static_cast<SHORT>(0x8000) : 0;
+}
 void RecordReport(const char* message, uint32_t data)
 {
     g_calls.push_back("report " + std::string(message) + "|" + std::to_string(data));
@@ -91,9 +97,8 @@ std::vector<int> ButtonIds(HWND dialog)
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char className[16] = {};
         GetClassNameA(child, className, sizeof(className));
-        if (lstrcmpiA(className, "Button") == 0) {
+        if (lstrcmpiA(className, "Button") == 0)
             ids.push_back(GetDlgCtrlID(child));
-        }
     }
     return ids;
 }
@@ -123,10 +128,10 @@ TEST_F(PromptBoxDialog, StandardAndCustomButtons)
     const int custom = Show(
         [&](HWND dialog) {
             ids = ButtonIds(dialog);
-            EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, 24) == "DOWN = 10"; })); // the default
+            EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, 24) == "DOWN = 10"; }));  // the default
             EXPECT_EQ(Text(dialog), "Title 10");
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 25)));
-            SendMessageA(dialog, WM_COMMAND, 25, 0); // the program, not a person
+            SendMessageA(dialog, WM_COMMAND, 25, 0);  // the program, not a person
         },
         MB_DEFBUTTON2 | MB_ICONQUESTION);
     EXPECT_EQ(custom, 25);
@@ -195,7 +200,7 @@ TEST_F(PromptBoxDialog, TimeOutAndWhatStopsIt)
     params.answerKeyText = "timed";
     const int timedOut = Show(
         [](HWND dialog) {
-            SendDlgItemMessageA(dialog, PB_ID_CHECKBOX, BM_SETCHECK, BST_CHECKED, 0); // no command
+            SendDlgItemMessageA(dialog, PB_ID_CHECKBOX, BM_SETCHECK, BST_CHECKED, 0);  // no command
             EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, IDOK) == "OK = 1"; }));
         },
         MB_OK | PB_CHECK_DONT_ASK | PB_NO_BEEP);
@@ -213,16 +218,15 @@ TEST_F(PromptBoxDialog, TimeOutAndWhatStopsIt)
         RECT frame = {};
         GetWindowRect(dialog, &frame);
         PostMessageA(dialog, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(frame.left + 30, frame.top + 8));
-        PostMessageA(dialog, WM_LBUTTONUP, 0, 0); // ends the move the title bar starts
+        PostMessageA(dialog, WM_LBUTTONUP, 0, 0);  // ends the move the title bar starts
     };
     const auto tick = [](HWND dialog) { Click(dialog, PB_ID_CHECKBOX); };
     const struct {
         const char* what;
         std::function<void(HWND)> stop;
         int result;
-    } stoppers[] = {{"client click", clickInside, IDOK},
-                    {"title-bar click", clickTitleBar, IDOK},
-                    {"check box", tick, 0x01000001}};
+    } stoppers[] = {
+        {"client click", clickInside, IDOK}, {"title-bar click", clickTitleBar, IDOK}, {"check box", tick, 0x01000001}};
     for (const auto& stopper : stoppers) {
         SCOPED_TRACE(stopper.what);
         const int result = Show(
@@ -230,7 +234,7 @@ TEST_F(PromptBoxDialog, TimeOutAndWhatStopsIt)
                 EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, IDOK) == "OK = 3"; }));
                 stopper.stop(dialog);
                 EXPECT_TRUE(WaitUntil([&] { return ItemText(dialog, IDOK) == "OK"; }));
-                Sleep(1500); // a running countdown would show "OK = 2" by now
+                Sleep(1500);  // a running countdown would show "OK = 2" by now
                 EXPECT_EQ(ItemText(dialog, IDOK), "OK");
                 Click(dialog, IDOK);
             },
@@ -250,7 +254,7 @@ TEST_F(PromptBoxDialog, DisabledPeriodCountsDownInTheTitle)
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, PB_ID_CHECKBOX)));
             EXPECT_TRUE(IsCloseGrey(dialog));
             EXPECT_TRUE(WaitUntil([&] { return Text(dialog) == "Wait 1"; }));
-            PressKey(dialog, VK_ESCAPE); // cannot get round the disabled buttons
+            PressKey(dialog, VK_ESCAPE);  // cannot get round the disabled buttons
             EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(ok) != FALSE; }));
             EXPECT_EQ(Text(dialog), "Wait");
             EXPECT_FALSE(IsCloseGrey(dialog));
@@ -284,7 +288,7 @@ TEST_F(PromptBoxDialog, CtrlCCopiesTheWholeBox)
             g_ctrlDown = true;
             PressKey(dialog, 'C');
             copies.push_back(copied());
-            PressKey(other, 'C'); // another window of the thread: still the box
+            PressKey(other, 'C');  // another window of the thread: still the box
             copies.push_back(copied());
             g_ctrlDown = false;
             Click(dialog, IDCANCEL);
@@ -354,7 +358,7 @@ TEST_F(PromptBoxDialog, OwnerPlacementAndTopmost)
 
 TEST_F(PromptBoxDialog, BackgroundColourFillsTheMessageArea)
 {
-    params.backgroundColor = 200; // dark red
+    params.backgroundColor = 200;  // dark red
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     COLORREF top = 0, inText = 0, bottom = 0;
     const int result = Show(
@@ -388,9 +392,9 @@ TEST_F(PromptBoxDialog, BackgroundColourFillsTheMessageArea)
                 const HDC probe = CreateCompatibleDC(nullptr);
                 SetTextColor(probe, RGB(1, 2, 3));
                 SetBkColor(probe, RGB(4, 5, 6));
-                const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-                    dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(probe),
-                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, PB_ID_TEXT))));
+                const auto brush =
+                    reinterpret_cast<HBRUSH>(SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(probe),
+                                                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, PB_ID_TEXT))));
                 LOGBRUSH fill = {};
                 GetObjectA(brush, sizeof(fill), &fill);
                 colours = {GetTextColor(probe), GetBkColor(probe), fill.lbColor};
@@ -451,9 +455,8 @@ TEST_F(PromptBoxDialog, HelpReportHandOffAndQuit)
         [&] {
             const int boxResult = PromptBox(nullptr, "Text", caption.c_str(), MB_OK | PB_NO_BEEP, nullptr);
             MSG message = {};
-            if (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+            if (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
                 quitCode = message.wParam;
-            }
             return boxResult;
         });
     EXPECT_EQ(quit, -1);
@@ -461,4 +464,4 @@ TEST_F(PromptBoxDialog, HelpReportHandOffAndQuit)
     EXPECT_EQ(title, std::string(1023, 'c'));
 }
 
-} // namespace
+}  // namespace

@@ -17,10 +17,10 @@ TEST(PromptCommands, ResultsCheckBoxBitsAndStoredAnswers)
         uint32_t result;
         bool stores;
     } cases[] = {
-        {IDCANCEL, kCancel | kAsk, true, false, true, 2, false}, // Cancel never carries the bit
-        {IDCANCEL, kOk, false, false, true, 1, false},           // a lone OK
-        {IDCANCEL, kAsk, true, false, false, 0, false},          // neither: nothing
-        {IDCANCEL, kCancel, false, true, false, 0, false},       // not while buttons are disabled
+        {IDCANCEL, kCancel | kAsk, true, false, true, 2, false},  // Cancel never carries the bit
+        {IDCANCEL, kOk, false, false, true, 1, false},            // a lone OK
+        {IDCANCEL, kAsk, true, false, false, 0, false},           // neither: nothing
+        {IDCANCEL, kCancel, false, true, false, 0, false},        // not while buttons are disabled
         {IDCLOSE, kCancel, false, false, false, 0, false},
         {PB_ID_HELP, kAsk, true, false, false, 0, false},
         {PB_ID_REPORT, kAsk, true, false, false, 0, false},
@@ -62,12 +62,12 @@ TEST(PromptCommands, CountdownAndHelpTexts)
     char path[21];
     EXPECT_TRUE(MakeHelpFilePath("C:\\a.b\\host.v2.exe", path, sizeof(path)));
     EXPECT_STREQ(path, "C:\\a.b\\host.v2.hlp");
-    EXPECT_FALSE(MakeHelpFilePath("C:\\a.b\\host", path, sizeof(path))); // the dot is the folder's
+    EXPECT_FALSE(MakeHelpFilePath("C:\\a.b\\host", path, sizeof(path)));  // the dot is the folder's
     EXPECT_STREQ(path, "");
     EXPECT_FALSE(MakeHelpFilePath("", path, sizeof(path)));
     EXPECT_FALSE(MakeHelpFilePath(nullptr, path, sizeof(path)));
-    EXPECT_TRUE(MakeHelpFilePath("C:\\Orvane\\Orvane.", path, 21));  // needs exactly 21
-    EXPECT_FALSE(MakeHelpFilePath("C:\\Orvane\\Orvane1.", path, 21)); // one more does not fit
+    EXPECT_TRUE(MakeHelpFilePath("C:\\Orvane\\Orvane.", path, 21));    // needs exactly 21
+    EXPECT_FALSE(MakeHelpFilePath("C:\\Orvane\\Orvane1.", path, 21));  // one more does not fit
 }
 
-} // namespace
+}  // namespace

@@ -37,35 +37,30 @@ protected:
         std::vector<const CPromptItem*> buttons;
         for (int i = 0; i < dialog->m_dlgTemplate.cdit; ++i) {
             const CPromptItem* item = dialog->m_pItems[i].get();
-            if (item->m_nKind == PB_KIND_BUTTON && item->m_nId != PB_ID_CHECKBOX) {
+            if (item->m_nKind == PB_KIND_BUTTON && item->m_nId != PB_ID_CHECKBOX)
                 buttons.push_back(item);
-            }
         }
         return buttons;
     }
     Ids ButtonIds() const
     {
         Ids ids;
-        for (const CPromptItem* button : Buttons()) {
+        for (const CPromptItem* button : Buttons())
             ids.push_back(button->m_nId);
-        }
         return ids;
     }
     Texts ButtonTexts() const
     {
         Texts texts;
-        for (const CPromptItem* button : Buttons()) {
+        for (const CPromptItem* button : Buttons())
             texts.push_back(button->Text());
-        }
         return texts;
     }
     const CPromptItem* Item(uint16_t id) const
     {
-        for (int i = 0; i < dialog->m_dlgTemplate.cdit; ++i) {
-            if (dialog->m_pItems[i]->m_nId == id) {
+        for (int i = 0; i < dialog->m_dlgTemplate.cdit; ++i)
+            if (dialog->m_pItems[i]->m_nId == id)
                 return dialog->m_pItems[i].get();
-            }
-        }
         return nullptr;
     }
     static bool IsDefault(const CPromptItem* button) { return (button->m_dwStyle & PB_BS_DEFPUSHBUTTON) != 0; }
@@ -224,9 +219,8 @@ TEST_F(PromptDialogLayout, DefaultButtonCountsEveryPushButtonInOrder)
     EXPECT_EQ(ButtonIds(), (Ids{23, 24, 25, 26, 300, 301}));
     EXPECT_EQ(dialog->m_nDefaultId, PB_ID_REPORT);
     int defaults = 0;
-    for (const CPromptItem* button : Buttons()) {
+    for (const CPromptItem* button : Buttons())
         defaults += IsDefault(button) ? 1 : 0;
-    }
     EXPECT_EQ(defaults, 1);
 }
 
@@ -400,9 +394,8 @@ TEST_F(PromptDialogLayout, CaptionsComeFromOverridesOrTheStringTable)
 TEST_F(PromptDialogLayout, ItemSlotsAreLimited)
 {
     CPromptDialog& box = Build(MB_OK);
-    while (box.m_dlgTemplate.cdit < PB_MAX_ITEMS) {
+    while (box.m_dlgTemplate.cdit < PB_MAX_ITEMS)
         ASSERT_TRUE(box.AddItem(PB_KIND_STATIC, 2000, nullptr, nullptr));
-    }
     EXPECT_FALSE(box.AddItem(PB_KIND_STATIC, 2001, nullptr, "one too many"));
     EXPECT_EQ(box.m_dlgTemplate.cdit, PB_MAX_ITEMS);
     EXPECT_STREQ(box.m_pItems[PB_MAX_ITEMS - 1]->Text(), "");
@@ -418,4 +411,4 @@ TEST_F(PromptDialogLayout, NoMeasuringContextStillGivesAUsableBox)
     EXPECT_EQ(Buttons()[0]->m_rcDlgUnits.cx, 38);
 }
 
-} // namespace
+}  // namespace

@@ -127,4 +127,4 @@ TEST_F(AnswerStore, KeyPathTooLongIsNeitherWrittenNorRead)
     RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\" + top).c_str());
 }
 
-} // namespace
+}  // namespace

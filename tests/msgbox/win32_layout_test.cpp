@@ -8,7 +8,7 @@
 
 #include "msgbox/mul_div.h"
 #include "msgbox/prompt_dialog.h"
-#include "msgbox/standard_codes.h" // checks MB_ and ID values against <windows.h> as it compiles
+#include "msgbox/standard_codes.h"  // checks MB_ and ID values against <windows.h> as it compiles
 #include "msgbox/win32/gdi_metrics.h"
 #include "msgbox/win32/windows_version.h"
 
@@ -26,7 +26,7 @@ TEST(Win32Layout, GdiMetricsGiveASaneDialog)
     EXPECT_NE(box.m_hFont.get(), nullptr);
     EXPECT_NE(box.m_hIcon.get(), nullptr);
     EXPECT_EQ(GetObjectType(static_cast<HGDIOBJ>(box.m_hFont.get())), static_cast<DWORD>(OBJ_FONT));
-    ASSERT_EQ(box.m_dlgTemplate.cdit, 7); // icon, text, Yes, No, Cancel, Help, check box
+    ASSERT_EQ(box.m_dlgTemplate.cdit, 7);  // icon, text, Yes, No, Cancel, Help, check box
 
     const int16_t width = box.m_dlgTemplate.cx;
     const int16_t height = box.m_dlgTemplate.cy;
@@ -90,11 +90,9 @@ TEST(Win32Layout, PortableMulDivMatchesTheSystems)
 {
     const int values[] = {0, 1, -1, 2, -2, 3, -3, 7, -7, 38, 13, 100, -100, 65535, INT32_MAX, INT32_MIN + 1};
     for (int a : values) {
-        for (int b : values) {
-            for (int c : values) {
+        for (int b : values)
+            for (int c : values)
                 EXPECT_EQ(PbMulDiv(a, b, c), MulDiv(a, b, c)) << a << " * " << b << " / " << c;
-            }
-        }
     }
 }
 
@@ -103,4 +101,4 @@ TEST(Win32Layout, ThisSystemIsWindows6OrLater)
     EXPECT_TRUE(IsWindows6OrLater());
 }
 
-} // namespace
+}  // namespace

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "msgbox/prompt_box_params.h"
 #include "exports/exports.h"
+#include "msgbox/prompt_box_params.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/plugin_harness.h"
 
@@ -44,8 +44,9 @@ TEST_F(PromptsTest, DetectionFailureIsShownOnceForTheFirstGpuAskedAbout)
     const test::PromptCall& box = h.prompts[0];
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(box.caption, "VT1165 Detection Failed");
-    EXPECT_EQ(box.text,
-              "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
+    EXPECT_EQ(
+        box.text,
+        "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
     EXPECT_EQ(box.type, 0x10u);
     EXPECT_TRUE(g_state.g_bDetectFailShown.IsSet());
     EXPECT_EQ(CountLog("No VT1165 Voltage Regulator detected!"), 1);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/chip_detection.h"
 #include "exports/exports.h"
+#include "plugin/chip_detection.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/plugin_harness.h"
 
@@ -47,8 +47,9 @@ TEST_F(DetectionTest, ScansBusesInOrderAndTakesTheChipsBus)
     EXPECT_EQ(ctx.m_bus, 3);
     EXPECT_EQ(ctx.m_dev, 0x70);
     EXPECT_EQ(ctx.m_devID, 0x0A);
-    EXPECT_EQ(h.LogMessages(), (Messages{"GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1", "InitContext: dwGpu=0",
-                                         "GetSourceDesc: GPU 0: found I2C device on Bus: 3 DevAddr: 0x70 Reg: 0x1A DevID: 0x0A"}));
+    EXPECT_EQ(h.LogMessages(),
+              (Messages{"GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1", "InitContext: dwGpu=0",
+                        "GetSourceDesc: GPU 0: found I2C device on Bus: 3 DevAddr: 0x70 Reg: 0x1A DevID: 0x0A"}));
 }
 
 TEST_F(DetectionTest, ADeviceWithAnotherIdentifierDoesNotStopTheScan)
@@ -84,14 +85,14 @@ TEST_F(DetectionTest, NoBusOrAWrappedCountIsRefusedWithoutScanning)
 TEST_F(DetectionTest, AMissingHostFunctionRefusesEveryRequestSilently)
 {
     h.AddGpuWithChip();
-    for (const char* missing : {"GetHostAppID", "GetHostAppVersion", "GetDeviceIDEx", "GetI2CBusNumEx",
-                                "ReadI2CEx", "WriteI2CEx"}) {
+    for (const char* missing :
+         {"GetHostAppID", "GetHostAppVersion", "GetDeviceIDEx", "GetI2CBusNumEx", "ReadI2CEx", "WriteI2CEx"}) {
         h.missingExports = {missing};
         h.logBytes.clear();
         h.model.ClearTrace();
         EXPECT_EQ(RequestDetection(0), 0) << missing;
-        EXPECT_EQ(h.LogMessages(), (Messages{"GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1",
-                                             "InitContext: dwGpu=0"}))
+        EXPECT_EQ(h.LogMessages(),
+                  (Messages{"GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1", "InitContext: dwGpu=0"}))
             << missing;
         EXPECT_TRUE(h.model.trace.empty()) << missing;
     }

@@ -50,8 +50,8 @@ TEST_F(StartupTest, WithoutConfigurationBothSwitchesAreOff)
     ASSERT_TRUE(PluginAttach("C:\\Orvane\\Plugins\\VT1165.dll"));
     EXPECT_STREQ(g_state.g_logPath, "C:\\Orvane\\Plugins\\VT1165.log");
     EXPECT_STREQ(g_state.g_cfgPath, "C:\\Orvane\\Plugins\\VT1165.cfg");
-    EXPECT_EQ(h.LogMessages(), (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Disabled",
-                                         "EnableDebugLogging is Disabled"}));
+    EXPECT_EQ(h.LogMessages(),
+              (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Disabled", "EnableDebugLogging is Disabled"}));
     EXPECT_EQ(g_state.g_bLogging, 0);
     EXPECT_EQ(g_state.g_bDebug, 0);
 }
@@ -61,8 +61,8 @@ TEST_F(StartupTest, ExactTrueSwitchesBothOn)
     h.config["VT1165/Logging"] = "TRUE";
     h.config["Trevask/Debug"] = "TRUE";
     ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-    EXPECT_EQ(h.LogMessages(), (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Enabled",
-                                         "EnableDebugLogging is Enabled"}));
+    EXPECT_EQ(h.LogMessages(),
+              (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Enabled", "EnableDebugLogging is Enabled"}));
     EXPECT_EQ(g_state.g_bLogging, 1);
     EXPECT_EQ(g_state.g_bDebug, 1);
 }
@@ -112,7 +112,10 @@ TEST_F(StartupTest, UnopenableLogFailsTheLoadBeforeReadingConfiguration)
 // Whether the log was still marked open when it was closed: another thread
 // could then still write to the closed (or reused) descriptor.
 bool g_closedWhileMarkedOpen = false;
-void CloseAndCheckMark(int) { g_closedWhileMarkedOpen = g_state.g_logFile != kLogClosed; }
+void CloseAndCheckMark(int)
+{
+    g_closedWhileMarkedOpen = g_state.g_logFile != kLogClosed;
+}
 
 TEST_F(StartupTest, DetachWritesItsLineClosesTheLogAndEndsEveryExport)
 {
@@ -181,18 +184,18 @@ TEST(VoltageLimitTest, OnlyPlainDecimalVoltsAreAccepted)
     EXPECT_FLOAT_EQ(volts, 0.9f);
     // A comma (another locale's decimal point), units, signs, spaces,
     // exponents, too many digits and nothing at all are refused, not guessed.
-    for (const char* bad : {"", ".", "1,45", "1.45V", "-1.2", "+1.2", " 1.2", "1e0", "1.2.3", "1.23456", "12.5",
-                            "0", "0.0000", "abc"})
+    for (const char* bad :
+         {"", ".", "1,45", "1.45V", "-1.2", "+1.2", " 1.2", "1e0", "1.2.3", "1.23456", "12.5", "0", "0.0000", "abc"})
         EXPECT_FALSE(ParseVoltageLimit(bad, &volts)) << '"' << bad << '"';
     EXPECT_FALSE(ParseVoltageLimit(nullptr, &volts));
 }
 
 TEST(VoltageLimitTest, HighestCodeWithinTheLimit)
 {
-    EXPECT_EQ(HighestCodeWithin(1.45f), 0x50);    // exactly code 0x50's voltage
+    EXPECT_EQ(HighestCodeWithin(1.45f), 0x50);  // exactly code 0x50's voltage
     EXPECT_EQ(HighestCodeWithin(1.4499f), 0x4F);
     EXPECT_EQ(HighestCodeWithin(0.45f), 0);
-    EXPECT_EQ(HighestCodeWithin(0.44f), -1);       // no code at all
+    EXPECT_EQ(HighestCodeWithin(0.44f), -1);  // no code at all
     EXPECT_EQ(HighestCodeWithin(9.0f), 0x7F);
     // Every code's exact voltage, written as a person would, allows that
     // code and no more (the float of 1.3625 lies just below the decimal).

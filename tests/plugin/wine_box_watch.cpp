@@ -27,7 +27,7 @@ BOOL CALLBACK TakeCaptioned(HWND window, LPARAM param)
 }
 
 struct ButtonSearch {
-    std::string caption;    // wanted caption, or empty
+    std::string caption;  // wanted caption, or empty
     HWND wanted = nullptr;
     HWND defaultButton = nullptr;
 };
@@ -92,39 +92,41 @@ std::string DefaultButtonCaption(HWND dialog)
 int PressKeyThrough(UINT key, int presses, const std::string& finalCaption, const std::function<int()>& call,
                     std::vector<KeyedBox>* seen)
 {
-    return WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
-        for (int pressed = 0;; ++pressed) {
-            HWND dialog = WaitForNextBox(caller, returned);
-            if (!dialog)
-                break;
-            if (pressed >= presses) {
-                ClickButton(dialog, finalCaption);
-            } else {
-                KeyedBox box;
-                box.focused = FocusedCaption(dialog);
-                box.defaultButton = DefaultButtonCaption(dialog);
-                HWND target = FocusOf(dialog);
-                if (!target || (target != dialog && !IsChild(dialog, target)))
-                    target = dialog;
-                // The box's text is the first static control with text.
-                for (HWND child = GetWindow(dialog, GW_CHILD); child && box.message.empty();
-                     child = GetWindow(child, GW_HWNDNEXT)) {
-                    char className[16] = {};
-                    GetClassNameA(child, className, sizeof className);
-                    if (lstrcmpA(className, "Static") == 0)
-                        box.message = sim::TextOfWindow(child);
+    return WithPerson(
+        [&](DWORD caller, const std::atomic<bool>& returned) {
+            for (int pressed = 0;; ++pressed) {
+                HWND dialog = WaitForNextBox(caller, returned);
+                if (!dialog)
+                    break;
+                if (pressed >= presses) {
+                    ClickButton(dialog, finalCaption);
+                } else {
+                    KeyedBox box;
+                    box.focused = FocusedCaption(dialog);
+                    box.defaultButton = DefaultButtonCaption(dialog);
+                    HWND target = FocusOf(dialog);
+                    if (!target || (target != dialog && !IsChild(dialog, target)))
+                        target = dialog;
+                    // The box's text is the first static control with text.
+                    for (HWND child = GetWindow(dialog, GW_CHILD); child && box.message.empty();
+                         child = GetWindow(child, GW_HWNDNEXT)) {
+                        char className[16] = {};
+                        GetClassNameA(child, className, sizeof className);
+                        if (lstrcmpA(className, "Static") == 0)
+                            box.message = sim::TextOfWindow(child);
+                    }
+                    if (seen)
+                        seen->push_back(box);
+                    PostMessageA(target, WM_KEYDOWN, key, 1);
+                    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
                 }
-                if (seen)
-                    seen->push_back(box);
-                PostMessageA(target, WM_KEYDOWN, key, 1);
-                PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+                // The next box is a new window: wait until this one has gone.
+                WaitUntil([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
             }
-            // The next box is a new window: wait until this one has gone.
-            WaitUntil([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
-        }
-        if (!WaitUntil([&] { return returned.load(); }, 15000))
-            PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    }, call);
+            if (!WaitUntil([&] { return returned.load(); }, 15000))
+                PostThreadMessageA(caller, WM_QUIT, 0, 0);
+        },
+        call);
 }
 
 }  // namespace test

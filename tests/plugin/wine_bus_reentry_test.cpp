@@ -91,8 +91,8 @@ enum class Outer { VoltageReading, PhaseReading, Description, Window };
 struct SequenceCase {
     const char* name;
     Outer outer;
-    std::vector<std::string> presses;  // a window's buttons; the host calls in after the first press
-    int triggerRegister;               // the read of this register, or -1: the sequence's first access
+    std::vector<std::string> presses;               // a window's buttons; the host calls in after the first press
+    int triggerRegister;                            // the read of this register, or -1: the sequence's first access
     std::vector<std::tuple<int, int, int>> writes;  // bus, register, value, in order
 };
 
@@ -146,11 +146,13 @@ TEST_P(WineBusSequence, CallsFromInsideTouchNoBusAndMoveNothing)
             call = [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, window.window); };
             break;
         }
-        EXPECT_EQ(test::PressThrough(presses, call, &seen, [&] {
-            if (seen.size() == 1)
-                armed = true;
-            return true;
-        }), 1);
+        EXPECT_EQ(test::PressThrough(presses, call, &seen,
+                                     [&] {
+                                         if (seen.size() == 1)
+                                             armed = true;
+                                         return true;
+                                     }),
+                  1);
         host.beforeAccess = nullptr;
         freshVoltage = getSourceData(0x00000000u);
     }
@@ -315,7 +317,9 @@ TEST_P(WineNoChipWindow, OpensSaysSoAndTouchesNoBus)
     test::LoadedPlugin plugin(folder.DllPath());
     ASSERT_TRUE(plugin.Loaded());
     if (c.described) {
-        ASSERT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, c.gpu << 16); }, &seen), 0);
+        ASSERT_EQ(test::PressThrough(
+                      {"OK"}, [&] { return Describe(plugin, c.gpu << 16); }, &seen),
+                  0);
         ASSERT_EQ(seen.size(), 1u);
         seen.clear();
     }
@@ -365,12 +369,15 @@ TEST_F(WineBusReentry, MirrorWritesOnlyWhereGpuTwosChipSat)
         ASSERT_TRUE(plugin.Loaded());
         auto setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
         EXPECT_EQ(setupSource(0x00000002u, nullptr), 0);  // any setup call makes the prompt due
-        test::PressThrough({"Apply settings to both GPUs"}, [&] {
-            int32_t found = 0;
-            for (uint32_t gpu = 0; gpu < 3; ++gpu)
-                found += Describe(plugin, gpu << 16);
-            return found;
-        }, &seen);
+        test::PressThrough(
+            {"Apply settings to both GPUs"},
+            [&] {
+                int32_t found = 0;
+                for (uint32_t gpu = 0; gpu < 3; ++gpu)
+                    found += Describe(plugin, gpu << 16);
+                return found;
+            },
+            &seen);
         ASSERT_EQ(seen.size(), 1u);
         ASSERT_EQ(seen[0].title, "Limited MultiGPU support");
         seen.clear();
@@ -383,12 +390,13 @@ TEST_F(WineBusReentry, MirrorWritesOnlyWhereGpuTwosChipSat)
             return true;
         };
         model.ClearTrace();
-        EXPECT_EQ(test::PressThrough({"UP", "EXIT"}, [&] { return setupSource(0x00020000u, window.window); }, &seen,
-                                     [&] {
-                                         if (seen.size() == 1)
-                                             armed = true;
-                                         return true;
-                                     }),
+        EXPECT_EQ(test::PressThrough(
+                      {"UP", "EXIT"}, [&] { return setupSource(0x00020000u, window.window); }, &seen,
+                      [&] {
+                          if (seen.size() == 1)
+                              armed = true;
+                          return true;
+                      }),
                   1);
         host.beforeAccess = nullptr;
     }
@@ -400,8 +408,8 @@ TEST_F(WineBusReentry, MirrorWritesOnlyWhereGpuTwosChipSat)
     EXPECT_EQ(nested.setupAccesses, 0u);
     EXPECT_EQ(nested.readingAccesses, 0u);
     for (const sim::BusAccess& a : model.trace) {
-        EXPECT_FALSE(a.gpu == 2 && a.bus != 1) << "GPU 2 bus " << int(a.bus) << " register 0x" << std::hex
-                                              << int(a.reg) << (a.write ? " written" : " read");
+        EXPECT_FALSE(a.gpu == 2 && a.bus != 1) << "GPU 2 bus " << int(a.bus) << " register 0x" << std::hex << int(a.reg)
+                                               << (a.write ? " written" : " read");
     }
     EXPECT_EQ(test::JudgeWrites(model.trace).Report(), "");
     EXPECT_EQ(stranger.regs[0x17], 0x30);

@@ -63,8 +63,8 @@ TEST_P(WineDismissKey, KeyInEachNewWindowWritesOnlyTheUnchangedValueBack)
         SCOPED_TRACE("window " + std::to_string(round + 1));
         model.ClearTrace();
         std::vector<test::KeyedBox> seen;
-        int32_t result = test::PressKeyThrough(key, 4, "EXIT", [&] { return setupSource(0x00000000u, host.window); },
-                                               &seen);
+        int32_t result = test::PressKeyThrough(
+            key, 4, "EXIT", [&] { return setupSource(0x00000000u, host.window); }, &seen);
         EXPECT_EQ(result, 1);
         ASSERT_FALSE(seen.empty());
         EXPECT_EQ(seen.size(), 1u) << "the key did not end the window";

@@ -83,10 +83,10 @@ TEST_F(WineExports, DescriptorBytesAndReadingsCrossTheBoundary)
     EXPECT_EQ(getSourceCaps(0, 1, &caps), 0);
     EXPECT_EQ(getSourceCaps(0, 0, nullptr), 0);
 
-    EXPECT_FLOAT_EQ(getSourceData(0x00000000u), 1.2f);        // VID register 0x17 = 0x3C
-    EXPECT_FLOAT_EQ(getSourceData(0x00000003u), 60.0f);       // phase 1
-    EXPECT_EQ(getSourceData(0x00100000u), 0.0f);              // GPU 16
-    EXPECT_EQ(getSourceData(0x0000000Bu), 3.4028235e38f);     // no such source
+    EXPECT_FLOAT_EQ(getSourceData(0x00000000u), 1.2f);     // VID register 0x17 = 0x3C
+    EXPECT_FLOAT_EQ(getSourceData(0x00000003u), 60.0f);    // phase 1
+    EXPECT_EQ(getSourceData(0x00100000u), 0.0f);           // GPU 16
+    EXPECT_EQ(getSourceData(0x0000000Bu), 3.4028235e38f);  // no such source
     EXPECT_EQ(setupSource(0x00000000u, nullptr), 1);
     EXPECT_EQ(setupSource(0x00000002u, nullptr), 0);
 }

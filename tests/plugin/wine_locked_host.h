@@ -19,13 +19,13 @@
 namespace test {
 
 struct I2CAccess {
-    DWORD thread;     // the plug-in's calling thread
+    DWORD thread;  // the plug-in's calling thread
     uint32_t gpu;
     uint8_t bus;
     uint8_t dev;
     uint8_t reg;
     bool write;
-    uint8_t value;    // the byte to be written (0 for a read)
+    uint8_t value;  // the byte to be written (0 for a read)
 };
 
 class LockedHost {

@@ -42,7 +42,7 @@ struct TimerCalls {
 
 // What the person saw while not answering, then answering.
 struct Watch {
-    int mostBoxes = 0;        // largest number of boxes of the caption at once
+    int mostBoxes = 0;  // largest number of boxes of the caption at once
     int ticksBeforeBox = 0;
     bool timerKeptRunning = false;
     bool answered = false;
@@ -55,34 +55,43 @@ struct Watch {
 int WatchThenAnswer(const std::string& caption, const std::string& answer, TimerCalls& timer,
                     const std::function<int()>& call, Watch& watch)
 {
-    return test::WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
-        if (test::WaitUntil([&] { return !test::DialogsCaptioned(caption).empty() || returned.load(); }, 15000) &&
-            !returned.load()) {
-            watch.ticksBeforeBox = timer.begun.load();
-            auto count = [&] {
-                watch.mostBoxes = std::max(watch.mostBoxes, static_cast<int>(test::DialogsCaptioned(caption).size()));
-            };
-            DWORD start = GetTickCount();
-            while (GetTickCount() - start < kUnansweredMs && !returned.load()) {
+    return test::WithPerson(
+        [&](DWORD caller, const std::atomic<bool>& returned) {
+            if (test::WaitUntil([&] { return !test::DialogsCaptioned(caption).empty() || returned.load(); }, 15000) &&
+                !returned.load()) {
+                watch.ticksBeforeBox = timer.begun.load();
+                auto count = [&] {
+                    watch.mostBoxes =
+                        std::max(watch.mostBoxes, static_cast<int>(test::DialogsCaptioned(caption).size()));
+                };
+                DWORD start = GetTickCount();
+                while (GetTickCount() - start < kUnansweredMs && !returned.load()) {
+                    count();
+                    Sleep(10);
+                }
+                watch.timerKeptRunning =
+                    test::WaitUntil(
+                        [&] {
+                            count();
+                            return timer.begun.load() - watch.ticksBeforeBox >= kTicksWithTheBoxUp || returned.load();
+                        },
+                        15000) &&
+                    !returned.load();
                 count();
-                Sleep(10);
             }
-            watch.timerKeptRunning = test::WaitUntil([&] {
-                count();
-                return timer.begun.load() - watch.ticksBeforeBox >= kTicksWithTheBoxUp || returned.load();
-            }, 15000) && !returned.load();
-            count();
-        }
-        timer.asking = false;
-        // Answer every box of the caption, nested ones too, until the call is back.
-        watch.answered = test::WaitUntil([&] {
-            for (HWND box : test::DialogsCaptioned(caption))
-                test::ClickButton(box, answer);
-            return returned.load();
-        }, 15000);
-        if (!watch.answered)
-            PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    }, call);
+            timer.asking = false;
+            // Answer every box of the caption, nested ones too, until the call is back.
+            watch.answered = test::WaitUntil(
+                [&] {
+                    for (HWND box : test::DialogsCaptioned(caption))
+                        test::ClickButton(box, answer);
+                    return returned.load();
+                },
+                15000);
+            if (!watch.answered)
+                PostThreadMessageA(caller, WM_QUIT, 0, 0);
+        },
+        call);
 }
 
 class WinePromptReentry : public ::testing::Test {
@@ -119,8 +128,8 @@ TEST_F(WinePromptReentry, OneDetectionWarningWhileTheHostAsksAgainAndAgain)
         ASSERT_TRUE(plugin.Loaded());
         test::HostWindow host;
         AskEvery(host, plugin, {0x00000000u});
-        int32_t result = WatchThenAnswer("VT1165 Detection Failed", "OK", timer,
-                                         [&] { return Describe(plugin, 0x00000000u); }, watch);
+        int32_t result = WatchThenAnswer(
+            "VT1165 Detection Failed", "OK", timer, [&] { return Describe(plugin, 0x00000000u); }, watch);
         EXPECT_EQ(result, 0);
         EXPECT_TRUE(watch.answered) << "the first call came back once the box was answered";
     }
@@ -153,8 +162,8 @@ TEST_F(WinePromptReentry, OneMultiGpuPromptWhileTheHostDescribesBothGpus)
         EXPECT_EQ(plugin.Export<test::PFN_SetupSource>("SetupSource")(0x00000002u, nullptr), 0);
         test::HostWindow host;
         AskEvery(host, plugin, {0x00000000u, 0x00010000u});
-        int32_t result = WatchThenAnswer("Limited MultiGPU support", firstOnly, timer,
-                                         [&] { return Describe(plugin, 0x00000000u); }, watch);
+        int32_t result = WatchThenAnswer(
+            "Limited MultiGPU support", firstOnly, timer, [&] { return Describe(plugin, 0x00000000u); }, watch);
         EXPECT_EQ(result, 1);
         EXPECT_TRUE(watch.answered) << "the first call came back once the prompt was answered";
     }

@@ -51,12 +51,18 @@ TEST(WineStartup, ConfigurationSwitchesAndAppendingAcrossLoads)
 {
     test::PluginFolder folder;
     folder.WriteFile(folder.CfgPath(), "[VT1165]\r\nLogging=TRUE\r\n[Trevask]\r\nDebug=TRUE\r\n");
-    { test::LoadedPlugin plugin(folder.DllPath()); ASSERT_TRUE(plugin.Loaded()); }
+    {
+        test::LoadedPlugin plugin(folder.DllPath());
+        ASSERT_TRUE(plugin.Loaded());
+    }
     std::string first = folder.ReadFile(folder.LogPath());
     EXPECT_TRUE(std::regex_match(first, std::regex(Attach(true, true) + kDetach))) << first;
 
     folder.WriteFile(folder.CfgPath(), "[VT1165]\r\nLogging=True\r\n[Trevask]\r\nDebug=TRUE1\r\n");
-    { test::LoadedPlugin plugin(folder.DllPath()); ASSERT_TRUE(plugin.Loaded()); }
+    {
+        test::LoadedPlugin plugin(folder.DllPath());
+        ASSERT_TRUE(plugin.Loaded());
+    }
     std::string both = folder.ReadFile(folder.LogPath());
     ASSERT_EQ(both.compare(0, first.size(), first), 0) << "the first load's lines are kept";
     std::string second = both.substr(first.size());
@@ -91,10 +97,10 @@ TEST(WineStartup, BindsTheHostFunctionsOfTheMainExecutableAndDetects)
     sim::SetHostModel(nullptr);
 
     std::string log = folder.ReadFile(folder.LogPath());
-    std::string expected = Attach(false, false) + Line("GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1") +
-                           Line("InitContext: dwGpu=0") +
-                           Line("GetSourceDesc: GPU 0: found I2C device on Bus: 2 DevAddr: 0x70 Reg: 0x1A DevID: 0x0A") +
-                           kDetach;
+    std::string expected =
+        Attach(false, false) + Line("GetSourceDesc: dwIndex=0x00000001 dwGpu=0 dwSource=1") +
+        Line("InitContext: dwGpu=0") +
+        Line("GetSourceDesc: GPU 0: found I2C device on Bus: 2 DevAddr: 0x70 Reg: 0x1A DevID: 0x0A") + kDetach;
     EXPECT_TRUE(std::regex_match(log, std::regex(expected))) << log;
 }
 

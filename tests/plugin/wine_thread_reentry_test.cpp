@@ -101,23 +101,25 @@ TEST_F(WineThreadReentry, WindowAskedForInsideAPhaseReadingOpensNothing)
     float otherReading = 0.0f;
     std::thread other;
     float reading = 0.0f;
-    test::WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
-        HWND box = test::WaitForNextBox(caller, returned);
-        if (!box)
-            return;
-        windowShown = true;
-        other = std::thread([&] {
-            otherReading = getSourceData(0x00000004u);
-            otherDone = true;
+    test::WithPerson(
+        [&](DWORD caller, const std::atomic<bool>& returned) {
+            HWND box = test::WaitForNextBox(caller, returned);
+            if (!box)
+                return;
+            windowShown = true;
+            other = std::thread([&] {
+                otherReading = getSourceData(0x00000004u);
+                otherDone = true;
+            });
+            servedWhileShown = test::WaitUntil([&] { return otherDone.load(); }, 5000);
+            test::ClickButton(box, "EXIT");
+            if (!test::WaitUntil([&] { return returned.load(); }, 15000))
+                PostThreadMessageA(caller, WM_QUIT, 0, 0);
+        },
+        [&] {
+            reading = getSourceData(0x00000003u);
+            return 0;
         });
-        servedWhileShown = test::WaitUntil([&] { return otherDone.load(); }, 5000);
-        test::ClickButton(box, "EXIT");
-        if (!test::WaitUntil([&] { return returned.load(); }, 15000))
-            PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    }, [&] {
-        reading = getSourceData(0x00000003u);
-        return 0;
-    });
     if (other.joinable())
         other.join();
     host.beforeAccess = nullptr;
@@ -163,14 +165,15 @@ TEST_F(WineThreadReentry, TwoThreadsAskingForAWindowAtOnceGetOne)
             }
             // A window stays up until the other request was answered or a
             // second window shows.
-            results[i] = test::PressThrough({"EXIT"}, [&] { return setupSource(0x00000000u, owner.window); },
-                                            &seen[i], [&] {
-                                                std::size_t up = test::DialogsCaptioned(kWindowCaption).size();
-                                                std::size_t most = mostWindows.load();
-                                                while (up > most && !mostWindows.compare_exchange_weak(most, up)) {
-                                                }
-                                                return returned[1 - i].load() || up >= 2;
-                                            });
+            results[i] = test::PressThrough(
+                {"EXIT"}, [&] { return setupSource(0x00000000u, owner.window); }, &seen[i],
+                [&] {
+                    std::size_t up = test::DialogsCaptioned(kWindowCaption).size();
+                    std::size_t most = mostWindows.load();
+                    while (up > most && !mostWindows.compare_exchange_weak(most, up)) {
+                    }
+                    return returned[1 - i].load() || up >= 2;
+                });
             returned[i] = true;
         };
         std::thread first(ask, 0);
@@ -186,7 +189,9 @@ TEST_F(WineThreadReentry, TwoThreadsAskingForAWindowAtOnceGetOne)
     // The window is closed: the next request opens one.
     test::HostWindow window;
     std::vector<test::SeenBox> seen;
-    EXPECT_EQ(test::PressThrough({"EXIT"}, [&] { return setupSource(0x00000000u, window.window); }, &seen), 1);
+    EXPECT_EQ(test::PressThrough(
+                  {"EXIT"}, [&] { return setupSource(0x00000000u, window.window); }, &seen),
+              1);
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(CountLines(folder.ReadFile(folder.LogPath()),
                          "SetupSource: a voltage control window is already open; nothing opened"),
@@ -279,8 +284,7 @@ protected:
     static constexpr uint32_t kSourcesPerGpu = 11;
 
     WineHostPattern()
-        : watchdog(std::string("WineHostPattern.") +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name())
+        : watchdog(std::string("WineHostPattern.") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
     {
         test::Watchdog::NameThread("UI thread");
     }
@@ -321,8 +325,7 @@ protected:
             return true;
         };
         return test::PressThrough(
-            kPresses,
-            [&] { return test::Watchdog::Watch("SetupSource", 0, [&] { return setupSource(0, owner); }); },
+            kPresses, [&] { return test::Watchdog::Watch("SetupSource", 0, [&] { return setupSource(0, owner); }); },
             &seen, lookedAMoment);
     }
 
@@ -333,8 +336,10 @@ protected:
     {
         test::WriteJudge judge = test::JudgeWrites(model.trace);
         EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
-                                   << " to VID registers):\n" << judge.Report();
-        EXPECT_EQ(readings.Implausible(), 0) << "of " << readings.Readings() << " readings; first: " << readings.First();
+                                   << " to VID registers):\n"
+                                   << judge.Report();
+        EXPECT_EQ(readings.Implausible(), 0)
+            << "of " << readings.Readings() << " readings; first: " << readings.First();
         EXPECT_EQ(setupResult, 1);
         EXPECT_EQ(seen.size(), kPresses.size()) << "the window did not take every press and EXIT";
         for (const test::SeenBox& box : seen)
@@ -376,7 +381,7 @@ TEST_F(WineHostPattern, HostHoldingItsHardwareMutexAcrossAPollingRound)
                 std::lock_guard<sim::SerialisedHost> holding(hardware);
                 PollRound();
             }
-            Sleep(10);   // the polling interval
+            Sleep(10);  // the polling interval
         }
     });
     test::HostWindow window;

@@ -175,9 +175,8 @@ TEST_F(WineUnload, RepeatedLoadsLeaveHeapAndHandlesFlat)
     const std::vector<std::uintptr_t> handlesAfter = OpenHandles();
 
     const SIZE_T heapGrowth = heapAfter > heapBefore ? heapAfter - heapBefore : 0;
-    EXPECT_LE(heapGrowth, kHeapSlackBytes)
-        << "heap in use grew by " << heapGrowth << " bytes over " << kMeasuredLoads << " loads ("
-        << heapGrowth / kMeasuredLoads << " per load)";
+    EXPECT_LE(heapGrowth, kHeapSlackBytes) << "heap in use grew by " << heapGrowth << " bytes over " << kMeasuredLoads
+                                           << " loads (" << heapGrowth / kMeasuredLoads << " per load)";
 
     // Every handle more than before must be one of the known semaphores.
     std::vector<std::uintptr_t> added;
@@ -192,7 +191,8 @@ TEST_F(WineUnload, RepeatedLoadsLeaveHeapAndHandlesFlat)
     }
     EXPECT_LE(semaphores, kKnownSemaphoresPerLoad * kMeasuredLoads)
         << "semaphores left open by " << kMeasuredLoads << " loads";
-    EXPECT_LE(handlesAfter.size(), handlesBefore.size() + std::min(semaphores, kKnownSemaphoresPerLoad * kMeasuredLoads))
+    EXPECT_LE(handlesAfter.size(),
+              handlesBefore.size() + std::min(semaphores, kKnownSemaphoresPerLoad * kMeasuredLoads))
         << handlesBefore.size() << " handles before " << kMeasuredLoads << " loads, " << handlesAfter.size()
         << " after; new ones:" << addedTypes;
 }

@@ -45,7 +45,8 @@ protected:
         test::HostWindow host;
         model.ClearTrace();
         EXPECT_EQ(test::PressThrough(
-                      presses, [&] { return plugin.Export<test::PFN_SetupSource>("SetupSource")(0x00000000u, host.window); },
+                      presses,
+                      [&] { return plugin.Export<test::PFN_SetupSource>("SetupSource")(0x00000000u, host.window); },
                       &seen),
                   1);
         for (const sim::BusAccess& a : model.trace)

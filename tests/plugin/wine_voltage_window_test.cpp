@@ -105,22 +105,25 @@ TEST_F(WineBoxes, DetectionFailureWarnsOnceWithItsText)
         test::LoadedPlugin plugin(folder.DllPath());
         ASSERT_TRUE(plugin.Loaded());
         std::vector<test::SeenBox> seen;
-        EXPECT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, 0x00010000u); }, &seen), 0);
+        EXPECT_EQ(test::PressThrough(
+                      {"OK"}, [&] { return Describe(plugin, 0x00010000u); }, &seen),
+                  0);
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].title, "VT1165 Detection Failed");
-        EXPECT_EQ(seen[0].message,
-                  "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
+        EXPECT_EQ(seen[0].message, "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support "
+                                   "the usage of this plugin!");
         EXPECT_EQ(seen[0].buttons, (std::vector<std::string>{"OK"}));
 
         // Later failures are silent: a box now would be pressed and seen.
         seen.clear();
-        EXPECT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, 0x00000000u) + Describe(plugin, 0x00010002u); },
-                                     &seen),
+        EXPECT_EQ(test::PressThrough(
+                      {"OK"}, [&] { return Describe(plugin, 0x00000000u) + Describe(plugin, 0x00010002u); }, &seen),
                   0);
         EXPECT_TRUE(seen.empty());
     }
-    EXPECT_EQ(CountLines(folder.ReadFile(folder.LogPath()), "GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"),
-              1);
+    EXPECT_EQ(
+        CountLines(folder.ReadFile(folder.LogPath()), "GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"),
+        1);
 }
 
 // The host keeps asking for descriptions and readings, of the window's GPU
@@ -215,7 +218,8 @@ TEST_F(WineBoxes, SetupSourceFromInsideTheWindowOpensNothing)
     std::vector<test::SeenBox> seen;
     std::size_t mostWindows = 0;
     int32_t result = test::PressThrough(
-        {"UP", "EXIT", "EXIT", "EXIT", "EXIT"}, [&] { return setupSource(0x00000000u, host.window); }, &seen, [&] {
+        {"UP", "EXIT", "EXIT", "EXIT", "EXIT"}, [&] { return setupSource(0x00000000u, host.window); }, &seen,
+        [&] {
             mostWindows = std::max(mostWindows, test::DialogsCaptioned("VRM Voltage Control").size());
             return answered.load() || mostWindows > 1;
         });
@@ -242,7 +246,9 @@ TEST_F(WineBoxes, ChipLostWhileTheWindowIsUpIsShownAndNothingIsWritten)
     test::LoadedPlugin plugin(folder.DllPath());
     ASSERT_TRUE(plugin.Loaded());
     std::vector<test::SeenBox> seen;
-    ASSERT_EQ(test::PressThrough({"OK"}, [&] { return Describe(plugin, 0x00010000u); }, &seen), 0);
+    ASSERT_EQ(test::PressThrough(
+                  {"OK"}, [&] { return Describe(plugin, 0x00010000u); }, &seen),
+              0);
     ASSERT_EQ(seen.size(), 1u);
     ASSERT_EQ(Describe(plugin, 0x00000000u), 1);
 
@@ -313,7 +319,8 @@ TEST_F(WineBoxes, PressesStepFromTheChipNotFromTheWindow)
     std::vector<test::SeenBox> seen;
     int32_t result = test::PressThrough(
         {"UP", "DOWN", "EXIT"}, [&] { return plugin.Export<PFN_SetupSource>("SetupSource")(0x00000000u, host.window); },
-        &seen, [&] {
+        &seen,
+        [&] {
             wanted = static_cast<int>(seen.size());
             return made.load() >= wanted.load();
         });
@@ -336,11 +343,11 @@ TEST_F(WineBoxes, PressesStepFromTheChipNotFromTheWindow)
 // what it holds decide whether a press is repeated on GPU 2.
 struct MirrorCase {
     const char* name;
-    bool both;               // the answer "Apply settings to both GPUs"
-    uint8_t secondBus;       // bus of GPU 2's chip (GPU 1's is bus 1)
-    uint8_t secondVid;       // GPU 2's VID register 0x17 (GPU 1's holds 0x49)
+    bool both;          // the answer "Apply settings to both GPUs"
+    uint8_t secondBus;  // bus of GPU 2's chip (GPU 1's is bus 1)
+    uint8_t secondVid;  // GPU 2's VID register 0x17 (GPU 1's holds 0x49)
     bool mirrored;
-    const char* skipped;     // the window's and the log's line, or ""
+    const char* skipped;  // the window's and the log's line, or ""
 };
 
 void PrintTo(const MirrorCase& c, std::ostream* out)
@@ -370,12 +377,15 @@ TEST_P(WineMultiGpuPrompt, GpuTwoIsWrittenOnlyWhenAskedAndInStep)
         EXPECT_EQ(setupSource(0x00000002u, nullptr), 0);  // any setup call makes the prompt due
 
         std::vector<test::SeenBox> seen;
-        test::PressThrough({c.both ? second : first}, [&] {
-            int32_t r = 0;
-            for (uint32_t gpu = 0; gpu < 3; ++gpu)
-                r += Describe(plugin, gpu << 16);
-            return r;
-        }, &seen);
+        test::PressThrough(
+            {c.both ? second : first},
+            [&] {
+                int32_t r = 0;
+                for (uint32_t gpu = 0; gpu < 3; ++gpu)
+                    r += Describe(plugin, gpu << 16);
+                return r;
+            },
+            &seen);
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].title, "Limited MultiGPU support");
         EXPECT_EQ(seen[0].message.substr(0, 24), "Orvane V2.22 detected.\n\n");
@@ -384,7 +394,9 @@ TEST_P(WineMultiGpuPrompt, GpuTwoIsWrittenOnlyWhenAskedAndInStep)
         test::HostWindow host;
         model.ClearTrace();
         seen.clear();
-        EXPECT_EQ(test::PressThrough({"UP", "EXIT"}, [&] { return setupSource(0x00020000u, host.window); }, &seen), 1);
+        EXPECT_EQ(test::PressThrough(
+                      {"UP", "EXIT"}, [&] { return setupSource(0x00020000u, host.window); }, &seen),
+                  1);
         ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen[0].message.substr(0, 6), "GPU=0 ") << "GPU 2 is set up through GPU 1";
         if (*c.skipped) {
@@ -400,31 +412,31 @@ TEST_P(WineMultiGpuPrompt, GpuTwoIsWrittenOnlyWhenAskedAndInStep)
             if (a.write)
                 writes.emplace_back(a.gpu, a.bus, a.dev, a.reg, a.value);
         std::vector<std::tuple<uint32_t, int, int, int, int>> expected = {{1, 1, 0x70, 0x17, 0x4A},
-                                                                         {1, 1, 0x70, 0x17, 0x4A}};
+                                                                          {1, 1, 0x70, 0x17, 0x4A}};
         if (c.mirrored)
-            expected = {{1, 1, 0x70, 0x17, 0x4A}, {2, 1, 0x70, 0x17, 0x4A}, {1, 1, 0x70, 0x17, 0x4A},
-                        {2, 1, 0x70, 0x17, 0x4A}};
+            expected = {
+                {1, 1, 0x70, 0x17, 0x4A}, {2, 1, 0x70, 0x17, 0x4A}, {1, 1, 0x70, 0x17, 0x4A}, {2, 1, 0x70, 0x17, 0x4A}};
         EXPECT_EQ(writes, expected);
         EXPECT_EQ(model.Vt1165Of(2)->regs[0x17], c.mirrored ? 0x4A : c.secondVid);
     }
     std::string log = folder.ReadFile(folder.LogPath());
-    EXPECT_EQ(CountLines(log, c.both ? "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"
-                                     : "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to first GPU only!"),
-              1);
+    EXPECT_EQ(
+        CountLines(log, c.both ? "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"
+                               : "GetSourceDesc: Orvane V2.22 detected. Settings will be applied to first GPU only!"),
+        1);
     EXPECT_EQ(CountLines(log, "SetupSource: Using the same settings on GPU 1 and GPU 2"), c.both ? 1 : 0);
     if (*c.skipped) {
         EXPECT_EQ(CountLines(log, std::string("SetupSource: ") + c.skipped), 2) << "once for UP, once for EXIT";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, WineMultiGpuPrompt,
-    ::testing::Values(MirrorCase{"FirstOnly", false, 1, 0x49, false, ""},
-                      MirrorCase{"BothInStep", true, 1, 0x49, true, ""},
-                      MirrorCase{"BothButGpuTwoOnAnotherBus", true, 2, 0x49, false,
-                                 "Mirror to GPU 2 skipped: its VT1165 is on bus 2 at 0x70."},
-                      MirrorCase{"BothButGpuTwoFarApart", true, 1, 0x30, false,
-                                 "Mirror to GPU 2 skipped: it holds VID 0x30."}),
-    [](const ::testing::TestParamInfo<MirrorCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answers, WineMultiGpuPrompt,
+                         ::testing::Values(MirrorCase{"FirstOnly", false, 1, 0x49, false, ""},
+                                           MirrorCase{"BothInStep", true, 1, 0x49, true, ""},
+                                           MirrorCase{"BothButGpuTwoOnAnotherBus", true, 2, 0x49, false,
+                                                      "Mirror to GPU 2 skipped: its VT1165 is on bus 2 at 0x70."},
+                                           MirrorCase{"BothButGpuTwoFarApart", true, 1, 0x30, false,
+                                                      "Mirror to GPU 2 skipped: it holds VID 0x30."}),
+                         [](const ::testing::TestParamInfo<MirrorCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -25,12 +25,11 @@ TEST(ScenarioTest, DefaultScenarioHasTwoGpusWithChipsOnA223Host)
 
 TEST(ScenarioTest, RegistersFaultsAndVersionForms)
 {
-    const char* text =
-        "; comment\n[host]\nversion = 0x02160000\n"
-        "[gpu0]\nbuses = 2\nchip_bus = none\n"
-        "[gpu1]\nbuses = 4 ; four buses\nchip_bus = 3\nreg.0x0E = 6\nphase_temps = 70, 71\n"
-        "fail_registers = 0x1E, 0x0D\nfail_buses = 1\n"
-        "[faults]\nfail_next = 2\nfail_probability = 0.5\nseed = 9\n";
+    const char* text = "; comment\n[host]\nversion = 0x02160000\n"
+                       "[gpu0]\nbuses = 2\nchip_bus = none\n"
+                       "[gpu1]\nbuses = 4 ; four buses\nchip_bus = 3\nreg.0x0E = 6\nphase_temps = 70, 71\n"
+                       "fail_registers = 0x1E, 0x0D\nfail_buses = 1\n"
+                       "[faults]\nfail_next = 2\nfail_probability = 0.5\nseed = 9\n";
     sim::Vt1165Model model;
     std::string error;
     ASSERT_TRUE(sim::LoadScenario(text, &model, &error)) << error;
@@ -51,9 +50,8 @@ TEST(ScenarioTest, RegistersFaultsAndVersionForms)
 TEST(ScenarioTest, MistakesAreReportedNotGuessed)
 {
     for (const char* text : {"[gpu0]\nchip_bus = 1\n", "[gpu0]\nbuses = 1\nreg.0x0E = 4\n",
-                             "[gpu0]\nbuses = 1\nchip_bus = 0\nreg.0x100 = 1\n", "[gpu0\nbuses = 1\n",
-                             "buses = 1\n", "[gpu0]\nbuses = 1\ncolour = blue\n",
-                             "[faults]\nfail_probability = 2\n",
+                             "[gpu0]\nbuses = 1\nchip_bus = 0\nreg.0x100 = 1\n", "[gpu0\nbuses = 1\n", "buses = 1\n",
+                             "[gpu0]\nbuses = 1\ncolour = blue\n", "[faults]\nfail_probability = 2\n",
                              // Two devices at one address: the chip on the other device's bus.
                              "[gpu0]\nbuses = 2\nother_bus = 1\nchip_bus = 1\n"}) {
         sim::Vt1165Model model;
@@ -181,8 +179,8 @@ namespace {
 
 TEST(SimOptionsTest, ParsesTheHostsOptionsAndRefusesMistakes)
 {
-    const char* argv[] = {"orvane-sim", "--polls", "7", "--interval", "250", "--setup", "1", "--plain",
-                          "--scenario", "x.ini"};
+    const char* argv[] = {"orvane-sim", "--polls", "7",       "--interval", "250",
+                          "--setup",    "1",       "--plain", "--scenario", "x.ini"};
     sim::Options options;
     std::string error;
     ASSERT_TRUE(sim::ParseOptions(10, argv, &options, &error)) << error;

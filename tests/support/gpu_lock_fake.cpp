@@ -24,7 +24,10 @@ struct WakeEvent {
     bool set = false;
 };
 
-void* CreateEvent() { return new WakeEvent; }
+void* CreateEvent()
+{
+    return new WakeEvent;
+}
 
 bool WaitEvent(void* event, uint32_t milliseconds)
 {
@@ -57,7 +60,10 @@ void SignalEvent(void* event)
     e.changed.notify_all();
 }
 
-void CloseEvent(void* event) { delete static_cast<WakeEvent*>(event); }
+void CloseEvent(void* event)
+{
+    delete static_cast<WakeEvent*>(event);
+}
 
 uint32_t TickCount()
 {

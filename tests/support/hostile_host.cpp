@@ -130,19 +130,16 @@ void HostileHost::Reenter(const PromptCall& call)
     uint32_t gpus = static_cast<uint32_t>(h_.model.GpuCount());
     for (uint32_t n = Pick(4); n > 0; --n) {
         switch (Pick(6)) {
-        case 0:
-            GetSourceData(Pick(gpus) << 16 | Pick(11));
-            break;
-        case 1:
-            OutsideChange();
-            break;
+        case 0: GetSourceData(Pick(gpus) << 16 | Pick(11)); break;
+        case 1: OutsideChange(); break;
         case 2: {
             // The GPU this box is about, or another.
             // The GPU this window is about (its text shows the number less
             // one), or any GPU.
             uint32_t gpu = Pick(gpus);
             int shown = 0;
-            if (call.caption == "VRM Voltage Control" && OneIn(2) && std::sscanf(call.text.c_str(), "GPU=%d", &shown) == 1)
+            if (call.caption == "VRM Voltage Control" && OneIn(2) &&
+                std::sscanf(call.text.c_str(), "GPU=%d", &shown) == 1)
                 gpu = static_cast<uint32_t>(shown + 1) % 16;
             Describe(gpu);
             break;
@@ -151,8 +148,7 @@ void HostileHost::Reenter(const PromptCall& call)
             if (depth_ < maxDepth)
                 oracle_.SetupSource(Pick(gpus) << 16, kHostWindow);
             break;
-        default:
-            break;
+        default: break;
         }
     }
 }
@@ -163,10 +159,11 @@ int HostileHost::WindowAnswer()
         return kExit;
     switch (Pick(20)) {
     case 0: return OneIn(2) ? -1 : 2;  // the box could not be shown
-    case 1: case 2: case 3: case 4: return kExit;
-    default:
-        --pressesLeft;
-        return OneIn(2) ? kUp : kDown;
+    case 1:
+    case 2:
+    case 3:
+    case 4: return kExit;
+    default: --pressesLeft; return OneIn(2) ? kUp : kDown;
     }
 }
 
@@ -189,18 +186,16 @@ void HostileHost::Step()
 {
     uint32_t gpus = static_cast<uint32_t>(h_.model.GpuCount());
     switch (Pick(10)) {
-    case 0: case 1: case 2: case 3:
-        oracle_.SetupSource(Pick(gpus) << 16, kHostWindow);
-        break;
-    case 4: case 5: case 6:
-        GetSourceData(Pick(gpus) << 16 | Pick(11));
-        break;
-    case 7: case 8:
-        Describe(Pick(gpus));
-        break;
-    default:
-        OutsideChange();
-        break;
+    case 0:
+    case 1:
+    case 2:
+    case 3: oracle_.SetupSource(Pick(gpus) << 16, kHostWindow); break;
+    case 4:
+    case 5:
+    case 6: GetSourceData(Pick(gpus) << 16 | Pick(11)); break;
+    case 7:
+    case 8: Describe(Pick(gpus)); break;
+    default: OutsideChange(); break;
     }
 }
 

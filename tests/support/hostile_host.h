@@ -41,8 +41,8 @@ public:
     // The harness's onPrompt.
     int Prompt(const PromptCall& call);
 
-    int pressesLeft = 16;   // UP or DOWN presses left in the session; then only EXIT
-    int maxDepth = 3;       // boxes within boxes
+    int pressesLeft = 16;  // UP or DOWN presses left in the session; then only EXIT
+    int maxDepth = 3;      // boxes within boxes
 
 private:
     uint32_t Pick(uint32_t n) { return choose_(n); }

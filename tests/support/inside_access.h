@@ -13,8 +13,16 @@ namespace test {
 // after `Arm()`.
 class InsideAccess {
 public:
-    InsideAccess() { sim::g_onHostAccess = &Trampoline; current_ = this; }
-    ~InsideAccess() { sim::g_onHostAccess = nullptr; current_ = nullptr; }
+    InsideAccess()
+    {
+        sim::g_onHostAccess = &Trampoline;
+        current_ = this;
+    }
+    ~InsideAccess()
+    {
+        sim::g_onHostAccess = nullptr;
+        current_ = nullptr;
+    }
 
     std::function<bool(const sim::HostAccess&)> matches;
     std::function<void()> action;
@@ -50,8 +58,7 @@ inline std::function<bool(const sim::HostAccess&)> WriteOf(uint32_t gpu, uint8_t
 // The harness's box answer for a window that is pressed once with `button`,
 // the hook armed for that press (not for the showing before it), then left
 // with EXIT.
-inline std::function<int(const PromptCall&)> PressOnceWithHookArmed(InsideAccess& inside, int button,
-                                                                      int exitButton)
+inline std::function<int(const PromptCall&)> PressOnceWithHookArmed(InsideAccess& inside, int button, int exitButton)
 {
     return [&inside, button, exitButton](const PromptCall&) {
         if (inside.Fired())

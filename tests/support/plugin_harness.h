@@ -38,11 +38,11 @@ public:
     sim::Vt1165Model model;
 
     // Fake platform state.
-    std::string logBytes;                 // everything written to the log
+    std::string logBytes;  // everything written to the log
     bool logOpenFails = false;
-    std::map<std::string, std::string> config;   // "Section/Key" -> value
+    std::map<std::string, std::string> config;  // "Section/Key" -> value
     bool hostModulePresent = true;
-    std::set<std::string> missingExports;        // host functions not exported
+    std::set<std::string> missingExports;  // host functions not exported
     LocalTime clock = {2009, 3, 5, 7, 4, 9};
 
     // Scripted message box: each call is recorded and answered by the next

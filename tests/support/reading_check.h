@@ -27,7 +27,7 @@ public:
         else if (value == kNoValue)
             plausible = true;
         else if (source == 0)
-            plausible = value >= 0.45f && value <= 2.05f;   // VID codes 0..127 of VID mode 3
+            plausible = value >= 0.45f && value <= 2.05f;  // VID codes 0..127 of VID mode 3
         else if (source == 2)
             plausible = value >= 0.0f && value <= 100.0f;
         else if (source >= 3 && source <= 8)

@@ -33,7 +33,10 @@ std::string Format(const char* format, ...)
     return text;
 }
 
-int Code(uint8_t value) { return value & 0x7F; }
+int Code(uint8_t value)
+{
+    return value & 0x7F;
+}
 
 const char* PressName(int answer)
 {
@@ -56,9 +59,9 @@ SafetyOracle::SafetyOracle(PluginHarness& harness) : h_(harness) {}
 
 bool SafetyOracle::IsBoxRule(const std::string& rule)
 {
-    static const char* const kBoxRules[] = {"window outside SetupSource", "second window while one is up",
-                                            "window text prints the no-value marker", "window text names device 00",
-                                            "detection box inside another", "detection box twice in one load"};
+    static const char* const kBoxRules[] = {
+        "window outside SetupSource",  "second window while one is up", "window text prints the no-value marker",
+        "window text names device 00", "detection box inside another",  "detection box twice in one load"};
     for (const char* box : kBoxRules)
         if (rule == box)
             return true;
@@ -159,8 +162,10 @@ int SafetyOracle::Answered(const PromptCall& call, int answer)
     if (call.caption == kWindowCaption && !windows_.empty()) {
         Window& window = windows_.back();
         window.boxUp = false;
-        window.press = answer == kUp ? Press::Up : answer == kDown ? Press::Down : answer == kExit ? Press::Exit
-                                                                                                   : Press::None;
+        window.press = answer == kUp     ? Press::Up
+                       : answer == kDown ? Press::Down
+                       : answer == kExit ? Press::Exit
+                                         : Press::None;
         window.atPress.clear();
         if (window.press != Press::None) {
             ++presses_;
@@ -219,8 +224,9 @@ void SafetyOracle::Judge(std::size_t position)
     const sim::BusAccess& a = h_.model.trace[position];
     if (!a.write) {
         if (a.dev != kChipAddress)
-            Fail(position, "device address other than 0x70", Format("read at device 0x%02X (GPU %u bus %u reg 0x%02X): only 0x70 is ever addressed",
-                                  a.dev, a.gpu, a.bus, a.reg));
+            Fail(position, "device address other than 0x70",
+                 Format("read at device 0x%02X (GPU %u bus %u reg 0x%02X): only 0x70 is ever addressed", a.dev, a.gpu,
+                        a.bus, a.reg));
         // Detection: the scan reads the identification register bus by bus
         // from bus 0 and publishes what it found, or no chip, in the same
         // sequence, before any other access to that GPU.
@@ -272,7 +278,8 @@ void SafetyOracle::Judge(std::size_t position)
         return;
     }
     if (!atChip) {
-        Fail(position, "VID write away from the GPU's detected bus and address", what + Format("; detected on bus %u", chip->second));
+        Fail(position, "VID write away from the GPU's detected bus and address",
+             what + Format("; detected on bus %u", chip->second));
         return;
     }
     if (!chipRule.empty()) {
@@ -292,7 +299,10 @@ void SafetyOracle::Judge(std::size_t position)
     int moved = Code(a.value) - Code(held->second[a.reg - kVidFirst]);
     bool up = window.press == Press::Up;
     if (up ? (moved < 0 || moved > 1) : (moved > 0 || moved < -1))
-        Fail(position, up ? "UP moves the voltage other than up by at most one code" : "DOWN moves the voltage other than down by at most one code", what + Format("; 0x%02X held at the press, %+d codes", held->second[a.reg - kVidFirst], moved));
+        Fail(position,
+             up ? "UP moves the voltage other than up by at most one code"
+                : "DOWN moves the voltage other than down by at most one code",
+             what + Format("; 0x%02X held at the press, %+d codes", held->second[a.reg - kVidFirst], moved));
 }
 
 std::string SafetyOracle::History() const

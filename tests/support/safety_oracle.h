@@ -70,7 +70,7 @@ private:
     enum class Press { None, Up, Down, Exit };
     using DeviceKey = std::tuple<uint32_t, uint8_t, uint8_t>;  // GPU, bus, address
     struct Window {
-        uint32_t gpu;          // the GPU the window works on
+        uint32_t gpu;  // the GPU the window works on
         bool boxUp = false;
         Press press = Press::None;
         std::map<DeviceKey, std::vector<uint8_t>> atPress;  // every reachable device's 0x15..0x18 at the press
@@ -83,11 +83,11 @@ private:
     void Log(const std::string& line);
 
     PluginHarness& h_;
-    std::size_t judged_ = 0;                 // trace entries already judged
-    std::map<uint32_t, uint8_t> detected_;   // GPU -> bus of its chip
-    bool versionChecked_ = false;            // a descriptor request has seen the host's version
-    bool applyToBoth_ = false;               // the multi-GPU prompt answered "both GPUs"
-    std::vector<Window> windows_;            // open voltage windows, innermost last
+    std::size_t judged_ = 0;                // trace entries already judged
+    std::map<uint32_t, uint8_t> detected_;  // GPU -> bus of its chip
+    bool versionChecked_ = false;           // a descriptor request has seen the host's version
+    bool applyToBoth_ = false;              // the multi-GPU prompt answered "both GPUs"
+    std::vector<Window> windows_;           // open voltage windows, innermost last
     int detectionBoxesUp_ = 0;
     int multiGpuPrompts_ = 0;
     int detectionWarnings_ = 0;

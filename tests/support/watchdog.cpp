@@ -17,7 +17,7 @@ struct Frame {
 
 struct ThreadRecord {
     std::string name;
-    std::vector<Frame> calls;   // outermost first
+    std::vector<Frame> calls;  // outermost first
 };
 
 // Every thread that named itself or made a watched call, for the life of the

@@ -6,7 +6,10 @@ namespace test {
 
 namespace {
 
-int Code(uint8_t value) { return value & 0x7F; }
+int Code(uint8_t value)
+{
+    return value & 0x7F;
+}
 
 uint8_t NamedVidRegister(uint8_t vidControl)
 {
@@ -46,8 +49,9 @@ std::string DescribeWrite(const sim::BusAccess& a)
     if (a.device)
         std::snprintf(text, sizeof text,
                       "write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X (%s held 0x%02X, 0x1C=0x%02X names 0x%02X)%s",
-                      static_cast<unsigned>(a.gpu), a.bus, a.dev, a.reg, a.value, a.vt1165 ? "VT1165" : "another device",
-                      a.before, a.vidControl, NamedVidRegister(a.vidControl), a.ok ? "" : " failed");
+                      static_cast<unsigned>(a.gpu), a.bus, a.dev, a.reg, a.value,
+                      a.vt1165 ? "VT1165" : "another device", a.before, a.vidControl, NamedVidRegister(a.vidControl),
+                      a.ok ? "" : " failed");
     else
         std::snprintf(text, sizeof text, "write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X (no device there)%s",
                       static_cast<unsigned>(a.gpu), a.bus, a.dev, a.reg, a.value, a.ok ? "" : " failed");

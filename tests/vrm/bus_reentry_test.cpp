@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/claim_flag.h"
 #include "exports/exports.h"
+#include "plugin/claim_flag.h"
 #include "plugin/plugin_state.h"
 #include "sim/host_exports.h"
 #include "tests/support/box_buttons.h"
@@ -267,11 +267,8 @@ TEST_F(BusReentryTest, CallsThatFindTheBusBusyGoOnWithoutItAndWriteNothing)
             release.set_value();
             holder.join();
             return UP;  // the window showed no value: nothing to step from
-        case 2:
-            EXPECT_EQ(call.text.find("GPU=-1 VID=0x3C Voltage=1.2000"), 0u) << call.text;
-            return EXIT;
-        default:
-            return EXIT;
+        case 2: EXPECT_EQ(call.text.find("GPU=-1 VID=0x3C Voltage=1.2000"), 0u) << call.text; return EXIT;
+        default: return EXIT;
         }
     };
     h.model.ClearTrace();

@@ -65,10 +65,10 @@ constexpr int kMinDescriptions = 600, kMaxDescriptions = 20000;
 constexpr int kMinPollRounds = 300, kMaxPollRounds = 20000;
 
 struct Config {
-    bool oldHost;                        // 2.22, "Apply settings to both GPUs": presses mirrored to GPU 2
-    uint32_t gpus;                       // GPUs in the model
-    uint32_t windowGpu;                  // the GPU whose window is pressed
-    std::vector<uint32_t> twoChipGpus;   // GPUs with a second VT1165 on bus 1
+    bool oldHost;                       // 2.22, "Apply settings to both GPUs": presses mirrored to GPU 2
+    uint32_t gpus;                      // GPUs in the model
+    uint32_t windowGpu;                 // the GPU whose window is pressed
+    std::vector<uint32_t> twoChipGpus;  // GPUs with a second VT1165 on bus 1
 
     bool TwoChips(uint32_t g) const
     {
@@ -104,7 +104,7 @@ protected:
     }
 
     test::PluginHarness h;
-    std::mutex bus;   // the model's transaction lock
+    std::mutex bus;  // the model's transaction lock
 };
 
 void BusStressTest::Run(const Config& config)
@@ -223,10 +223,10 @@ void BusStressTest::Run(const Config& config)
         onSecondChip += a.write && a.bus == 1 ? 1 : 0;
         onGpuTwo += a.write && a.gpu == 2 && a.reg >= 0x15 && a.reg <= 0x18 ? 1 : 0;
     }
-    EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
-                               << " to VID registers), " << h.model.trace.size() << " accesses, " << presses
-                               << " presses, " << descriptions << " descriptor requests (" << injected
-                               << " with bus 0 failing), " << pollRounds << " polling rounds:\n"
+    EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites() << " to VID registers), "
+                               << h.model.trace.size() << " accesses, " << presses << " presses, " << descriptions
+                               << " descriptor requests (" << injected << " with bus 0 failing), " << pollRounds
+                               << " polling rounds:\n"
                                << judge.Report();
 
     // The run must reach what it is for.
@@ -242,11 +242,17 @@ void BusStressTest::Run(const Config& config)
 
 // GPU 0 with two chips, its window pressed; GPU 1 polled and described
 // beside it.
-TEST_F(BusStressTest, NewHostTwoChipsOnGpuZero) { Run(Config{false, 2, 0, {0}}); }
+TEST_F(BusStressTest, NewHostTwoChipsOnGpuZero)
+{
+    Run(Config{false, 2, 0, {0}});
+}
 
 // An old host whose user applies settings to both GPUs: GPU 1's window, its
 // presses mirrored to GPU 2, both GPUs with two chips.
-TEST_F(BusStressTest, OldHostMirroringToGpuTwo) { Run(Config{true, 3, 1, {1, 2}}); }
+TEST_F(BusStressTest, OldHostMirroringToGpuTwo)
+{
+    Run(Config{true, 3, 1, {1, 2}});
+}
 
 // Three GPUs, each with one chip; GPU 0's window pressed on the host's UI
 // thread while the host's polling goes on.
@@ -305,8 +311,10 @@ protected:
         h.model.transactionLock = nullptr;
         test::WriteJudge judge = test::JudgeWrites(h.model.trace);
         EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
-                                   << " to VID registers):\n" << judge.Report();
-        EXPECT_EQ(readings.Implausible(), 0) << "of " << readings.Readings() << " readings; first: " << readings.First();
+                                   << " to VID registers):\n"
+                                   << judge.Report();
+        EXPECT_EQ(readings.Implausible(), 0)
+            << "of " << readings.Readings() << " readings; first: " << readings.First();
         EXPECT_EQ(setupResult, 1);
         ASSERT_FALSE(answers.empty());
         EXPECT_EQ(answers.back(), kExit);
@@ -317,7 +325,7 @@ protected:
     // Declared first, so that it watches until everything else is gone.
     test::Watchdog watchdog;
     test::PluginHarness h;
-    std::mutex bus;   // the model's transaction lock
+    std::mutex bus;  // the model's transaction lock
     test::ReadingCheck readings;
     const std::vector<int> kPresses = {kUp, kUp, kDown, kDown};
     std::vector<int> answers;
@@ -344,7 +352,7 @@ TEST_F(HostPatternTest, HostHoldingItsHardwareMutexAcrossAPollingRound)
                 std::lock_guard<sim::SerialisedHost> holding(host);
                 PollRound();
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));   // the polling interval
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the polling interval
         }
     });
     // The person looks at the window a moment before each press.

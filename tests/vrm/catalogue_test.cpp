@@ -32,7 +32,7 @@ TEST_F(CatalogueTest, EveryRowOfTheTable)
     struct Row {
         uint32_t source;
         const char *name, *unit, *group;
-        uint32_t top, bottom, aux;   // bit patterns
+        uint32_t top, bottom, aux;  // bit patterns
         const char *format, *description;
     };
     const char* const kProtection = "Active = 1 / Normal = 0";
@@ -41,11 +41,20 @@ TEST_F(CatalogueTest, EveryRowOfTheTable)
          "Output voltage reported by VT1165 voltage regulator"},
         {2, "VRM Output Current", "A", "VRM0", 0x42480000, 0x00000000, 0x3F800000, "%6.2f",
          "Average current reported by VT1165 voltage regulator"},
-        {3, "VRM Phase 1 Temperature", "\xB0" "C", "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
+        {3, "VRM Phase 1 Temperature",
+         "\xB0"
+         "C",
+         "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
          "Temperature reported by phase 1 of VT1165 voltage regulator"},
-        {5, "VRM Phase 3 Temperature", "\xB0" "C", "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
+        {5, "VRM Phase 3 Temperature",
+         "\xB0"
+         "C",
+         "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
          "Temperature reported by phase 3 of VT1165 voltage regulator"},
-        {8, "VRM Phase 6 Temperature", "\xB0" "C", "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
+        {8, "VRM Phase 6 Temperature",
+         "\xB0"
+         "C",
+         "VRM0", 0x42B40000, 0x42480000, 0x3F800000, "%6.0f",
          "Temperature reported by phase 6 of VT1165 voltage regulator"},
         {9, "OVP Status", kProtection, "OVP0", 0x3F800000, 0x00000000, 0x00000000, "%6.0f",
          "Over Voltage Protection Status reported by VT1165 VT1165"},

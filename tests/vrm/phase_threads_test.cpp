@@ -19,7 +19,10 @@ namespace {
 // another thread's transaction can come between two of ours.
 std::mutex g_bus;
 
-void BusDelay() { std::this_thread::sleep_for(std::chrono::microseconds(20)); }
+void BusDelay()
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(20));
+}
 
 int32_t SlowRead(uint32_t gpu, uint8_t bus, uint8_t dev, uint8_t reg, uint8_t* data)
 {
@@ -55,8 +58,8 @@ TEST(PhaseThreadsTest, TwoThreadsPollingDifferentPhasesEachGetTheirOwn)
             if (GetSourceData(source) != expected)
                 ++wrong;
     };
-    std::thread first(poll, 3u, 41.0f);   // phase 1
-    std::thread sixth(poll, 8u, 66.0f);   // phase 6
+    std::thread first(poll, 3u, 41.0f);  // phase 1
+    std::thread sixth(poll, 8u, 66.0f);  // phase 6
     first.join();
     sixth.join();
     EXPECT_EQ(wrong.load(), 0) << "of " << 2 * kReadings << " readings";

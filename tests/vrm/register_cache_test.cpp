@@ -32,7 +32,10 @@ TEST_F(RegisterCacheTest, FieldsAreReadOnceAndPairsFillTogether)
 {
     Detect();
     EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 1); }), (Accesses{"r02", "r03"}));
-    EXPECT_TRUE(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 2); GetConfigField(PinnedChip(0, kReadingWaitMs), 1); }).empty());
+    EXPECT_TRUE(TraceOf([] {
+                    GetConfigField(PinnedChip(0, kReadingWaitMs), 2);
+                    GetConfigField(PinnedChip(0, kReadingWaitMs), 1);
+                }).empty());
     EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 3); }), (Accesses{"r03", "r04"}));
     for (uint8_t n : {0, 4, 5, 6, 7})
         EXPECT_EQ(g_state.g_context[0].m_config[n], kNotCached) << int(n);
@@ -53,10 +56,18 @@ TEST_F(RegisterCacheTest, PhaseCountCachesEveryAnswerButFF)
 {
     chip.regs[0x0E] = 0;
     Detect();
-    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetPhaseCount(PinnedChip(0, kReadingWaitMs)), 0); GetPhaseCount(PinnedChip(0, kReadingWaitMs)); }), Accesses{"r0E"});
+    EXPECT_EQ(TraceOf([] {
+                  EXPECT_EQ(GetPhaseCount(PinnedChip(0, kReadingWaitMs)), 0);
+                  GetPhaseCount(PinnedChip(0, kReadingWaitMs));
+              }),
+              Accesses{"r0E"});
     chip.regs[0x0E] = 0xFF;
     Detect();
-    EXPECT_EQ(TraceOf([] { GetPhaseCount(PinnedChip(0, kReadingWaitMs)); GetPhaseCount(PinnedChip(0, kReadingWaitMs)); }), (Accesses{"r0E", "r0E"}));
+    EXPECT_EQ(TraceOf([] {
+                  GetPhaseCount(PinnedChip(0, kReadingWaitMs));
+                  GetPhaseCount(PinnedChip(0, kReadingWaitMs));
+              }),
+              (Accesses{"r0E", "r0E"}));
 }
 
 // Each entry must be the float nearest to the decimal voltage of its code.
@@ -87,13 +98,17 @@ TEST(VidTableTest, EveryEntryIsTheFloatNearestItsDecimalVoltage)
 
 TEST_F(RegisterCacheTest, VidToVoltsMasksTheCodeOfEachMode)
 {
-    struct Case { uint8_t mode, code; float volts; };
-    for (const Case& c : {Case{0, 0x0B, 1.5875f}, Case{0, 0x2A, 1.6f}, Case{0, 0x1F, 0.0f}, Case{0, 0x3F, 0.0f},
-                          Case{0, 0xCB, 1.5875f}, Case{1, 0x20, 1.55f}, Case{2, 30, 1.1f}, Case{3, 0x0B, kNoValue},
-                          Case{5, 0x00, kNoValue}}) {
+    struct Case {
+        uint8_t mode, code;
+        float volts;
+    };
+    for (const Case& c :
+         {Case{0, 0x0B, 1.5875f}, Case{0, 0x2A, 1.6f}, Case{0, 0x1F, 0.0f}, Case{0, 0x3F, 0.0f}, Case{0, 0xCB, 1.5875f},
+          Case{1, 0x20, 1.55f}, Case{2, 30, 1.1f}, Case{3, 0x0B, kNoValue}, Case{5, 0x00, kNoValue}}) {
         SetVidMode(c.mode);
         Detect();
-        EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0, kReadingWaitMs)), c.code), c.volts) << "mode " << int(c.mode) << " code " << int(c.code);
+        EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0, kReadingWaitMs)), c.code), c.volts)
+            << "mode " << int(c.mode) << " code " << int(c.code);
     }
     FailRegister(0x03);
     Detect();

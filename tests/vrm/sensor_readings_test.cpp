@@ -34,7 +34,10 @@ TEST_F(ReadingTest, PhasesBeyondTheCountAreNotRead)
 {
     Detect();  // four phases
     Read(3);
-    EXPECT_TRUE(TraceOf([this] { EXPECT_EQ(Read(7), kNoValue); EXPECT_EQ(Read(8), kNoValue); }).empty());
+    EXPECT_TRUE(TraceOf([this] {
+                    EXPECT_EQ(Read(7), kNoValue);
+                    EXPECT_EQ(Read(8), kNoValue);
+                }).empty());
 
     FailRegister(0x0E);  // an unreadable count lets every phase through
     Detect();
@@ -59,9 +62,8 @@ TEST_F(ReadingTest, ProtectionBitsHoldTheirLastStatusApart)
     g_state.g_bLogging = 1;
     FailRegister(0x0D);
     EXPECT_EQ(Read(10), 1.0f);
-    EXPECT_EQ(h.LogMessages().back(),
-              "GetSourceData: OCP data=0x00 result=340282346638528859811704183484516925440.0 "
-              "g_context[0].m_OVP_OCP_State=0x01");
+    EXPECT_EQ(h.LogMessages().back(), "GetSourceData: OCP data=0x00 result=340282346638528859811704183484516925440.0 "
+                                      "g_context[0].m_OVP_OCP_State=0x01");
 }
 
 // A reset forgets every last good value: a chip that stops answering right

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "msgbox/prompt_box_params.h"
 #include "exports/exports.h"
+#include "msgbox/prompt_box_params.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/box_buttons.h"
 #include "tests/support/inside_access.h"
@@ -136,10 +136,10 @@ TEST_F(VoltageControlTest, RefusalsAndTheNullWindow)
     // Source 2 logs before it refuses; GPU 16 refuses before any line.
     std::vector<std::string> log = h.LogMessages();
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
-              (std::vector<std::string>{
-                  "SetupSource: dwIndex=0x00000002 dwGpu=0 dwSource=2 g_bSupportsMultiGPU=1 hWnd=1234",
-                  "SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=0"}));
+    EXPECT_EQ(
+        std::vector<std::string>(log.end() - 2, log.end()),
+        (std::vector<std::string>{"SetupSource: dwIndex=0x00000002 dwGpu=0 dwSource=2 g_bSupportsMultiGPU=1 hWnd=1234",
+                                  "SetupSource: dwIndex=0x00000000 dwGpu=0 dwSource=0 g_bSupportsMultiGPU=1 hWnd=0"}));
 }
 
 // The person who pressed the setup button learns why nothing can be set:
@@ -153,9 +153,8 @@ TEST_F(VoltageControlTest, NoChipOpensAWindowThatSaysSoAndTouchesNoBus)
     ASSERT_EQ(h.prompts.size(), 3u);
     for (const test::PromptCall& call : h.prompts) {
         EXPECT_EQ(call.caption, "VRM Voltage Control");
-        EXPECT_EQ(call.text,
-                  "GPU=0: the VT1165 is not answering.\n\n"
-                  "UP and DOWN write nothing until it answers again.\nEXIT closes this window.");
+        EXPECT_EQ(call.text, "GPU=0: the VT1165 is not answering.\n\n"
+                             "UP and DOWN write nothing until it answers again.\nEXIT closes this window.");
     }
 }
 
@@ -208,8 +207,10 @@ TEST_F(VoltageControlTest, OldHostWorksOnGpuOneAndMirrorsToAGpuTwoInStep)
     EXPECT_EQ(Run(0x00030000u, {UP, EXIT}), 1);
     EXPECT_EQ(h.prompts[0].text.substr(0, 6), "GPU=0 ");
     EXPECT_NE(h.prompts[0].text.find("/sd0 /wi2,70,17,3c"), std::string::npos) << h.prompts[0].text;
-    EXPECT_EQ(Writes(h.model), (std::vector<Write>{{1, 2, 0x70, 0x17, 0x3D}, {2, 2, 0x70, 0x17, 0x3D},
-                                                    {1, 2, 0x70, 0x17, 0x3D}, {2, 2, 0x70, 0x17, 0x3D}}));
+    EXPECT_EQ(
+        Writes(h.model),
+        (std::vector<Write>{
+            {1, 2, 0x70, 0x17, 0x3D}, {2, 2, 0x70, 0x17, 0x3D}, {1, 2, 0x70, 0x17, 0x3D}, {2, 2, 0x70, 0x17, 0x3D}}));
     EXPECT_EQ(second.regs[0x17], 0x3D);
     std::vector<std::string> log = h.LogMessages();
     int sameSettings = 0;
@@ -293,15 +294,18 @@ TEST_F(VoltageControlTest, PressesStepFromWhatTheChipHoldsAtThePress)
         switch (pass++) {
         case 0: chip.regs[0x17] = 0x46; return UP;    // shown 0x49, chip now lower
         case 1: chip.regs[0x17] = 0x52; return DOWN;  // chip now higher
-        case 2: chip.regs[0x1C] = 0x30; chip.regs[0x18] = 0x40; return UP;  // another register named
+        case 2:
+            chip.regs[0x1C] = 0x30;
+            chip.regs[0x18] = 0x40;
+            return UP;                                // another register named
         case 3: chip.regs[0x18] = 0x44; return EXIT;  // changed under the window: EXIT writes nothing
         default: return EXIT;
         }
     };
     h.model.ClearTrace();
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
-    EXPECT_EQ(Writes(h.model), (std::vector<Write>{{0, 1, 0x70, 0x17, 0x47}, {0, 1, 0x70, 0x17, 0x51},
-                                                    {0, 1, 0x70, 0x18, 0x41}}));
+    EXPECT_EQ(Writes(h.model),
+              (std::vector<Write>{{0, 1, 0x70, 0x17, 0x47}, {0, 1, 0x70, 0x17, 0x51}, {0, 1, 0x70, 0x18, 0x41}}));
     EXPECT_EQ(chip.regs[0x18], 0x44);
     EXPECT_EQ(chip.regs[0x17], 0x51);
 }
@@ -435,8 +439,7 @@ TEST_F(VoltageControlTest, AWrittenPressThatCannotBeReadBackIsShownAsWritten)
     ASSERT_EQ(h.prompts.size(), 2u);
     const std::string& text = h.prompts[1].text;
     EXPECT_EQ(text.find("GPU=-1: the VT1165 is not answering."), 0u) << text;
-    EXPECT_NE(text.find("Written: VID=0x4D (1.4125 V) to register 0x18; not read back."), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("Written: VID=0x4D (1.4125 V) to register 0x18; not read back."), std::string::npos) << text;
     EXPECT_EQ(text.find("1.4000"), std::string::npos) << text;
     EXPECT_EQ(chip.regs[0x18], 0x4D);
     EXPECT_EQ(Writes(h.model), (std::vector<Write>{{0, 1, 0x70, 0x18, 0x4D}})) << "EXIT writes nothing";
@@ -462,16 +465,16 @@ TEST_F(VoltageControlTest, TheLogTellsAFailedReadFromAChangedChip)
         if (pass++ == 0)
             h.model.faults.failNext = 1;  // EXIT's read of 0x1C
         else
-            chip.regs[0x17] = 0x3B;       // changed under the window
+            chip.regs[0x17] = 0x3B;  // changed under the window
         return EXIT;
     };
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
     EXPECT_EQ(SetupSource(0, kHostWindow), 1);
     log = h.LogMessages();
     EXPECT_EQ(std::count(log.begin(), log.end(), "SetupSource: EXIT wrote nothing: the VID could not be read."), 1);
-    EXPECT_EQ(std::count(log.begin(), log.end(),
-                         "SetupSource: EXIT wrote nothing: the chip no longer holds the VID shown."),
-              1);
+    EXPECT_EQ(
+        std::count(log.begin(), log.end(), "SetupSource: EXIT wrote nothing: the chip no longer holds the VID shown."),
+        1);
 }
 
 // A context reset from inside the box with the chip found again clears
@@ -495,8 +498,8 @@ TEST_F(VoltageControlTest, AContextResetFromInsideTheBoxShowsNoMarker)
     ASSERT_EQ(h.prompts.size(), 2u);
     EXPECT_EQ(h.prompts[1].text.find("340282"), std::string::npos) << h.prompts[1].text;
     EXPECT_EQ(h.prompts[1].text.find("GPU=-1: the VT1165 is not answering."), 0u) << h.prompts[1].text;
-    EXPECT_NE(h.prompts[1].text.find("Nothing written: the VID could not be read at the press."),
-              std::string::npos) << h.prompts[1].text;
+    EXPECT_NE(h.prompts[1].text.find("Nothing written: the VID could not be read at the press."), std::string::npos)
+        << h.prompts[1].text;
     EXPECT_EQ(chip.regs[0x17], 0x49);
 }
 

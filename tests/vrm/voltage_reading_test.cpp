@@ -81,10 +81,10 @@ TEST_F(VoltageTest, LogLinesOnlyWithLogging)
     EXPECT_TRUE(h.logBytes.empty());
     g_state.g_bLogging = 1;
     Read(0);
-    EXPECT_EQ(h.LogMessages(),
-              (std::vector<std::string>{"GetSourceData: dwIndex=0x00000000 dwGpu=0 dwSource=0",
-                                        "GetSourceData: m_devID=0x0A m_bus=0x00 m_dev=0x70 data=0x01 m_vidMode=0x03",
-                                        "GetSourceData: data=0x20 temp=0x17", "GetSourceData: data=0x3C result=1.2000"}));
+    EXPECT_EQ(h.LogMessages(), (std::vector<std::string>{
+                                   "GetSourceData: dwIndex=0x00000000 dwGpu=0 dwSource=0",
+                                   "GetSourceData: m_devID=0x0A m_bus=0x00 m_dev=0x70 data=0x01 m_vidMode=0x03",
+                                   "GetSourceData: data=0x20 temp=0x17", "GetSourceData: data=0x3C result=1.2000"}));
 }
 
 }  // namespace

@@ -136,8 +136,8 @@ protected:
     {
         h.model.hostVersion = 0x02160000u;
         AddGpu(1, 0, 0x20, 0x40);
-        AddGpu(3, 2, 0x20, 0x49);                                  // GPU 1, chip on bus 2
-        sim::Device& second = AddGpu(3, secondBus, 0x20, 0x30);    // GPU 2, 25 codes lower
+        AddGpu(3, 2, 0x20, 0x49);                                // GPU 1, chip on bus 2
+        sim::Device& second = AddGpu(3, secondBus, 0x20, 0x30);  // GPU 2, 25 codes lower
         oracle.SetupSource(2, nullptr);
         Script({kBothGpus});
         for (uint32_t gpu = 0; gpu < 3; ++gpu)
@@ -151,9 +151,15 @@ protected:
     }
 };
 
-TEST_F(MirrorSafetyTest, GpuTwoWithItsChipOnAnotherBus) { UpOnGpuOneWithGpuTwoOn(1); }
+TEST_F(MirrorSafetyTest, GpuTwoWithItsChipOnAnotherBus)
+{
+    UpOnGpuOneWithGpuTwoOn(1);
+}
 
-TEST_F(MirrorSafetyTest, GpuTwoFarFromGpuOnesValue) { UpOnGpuOneWithGpuTwoOn(2); }
+TEST_F(MirrorSafetyTest, GpuTwoFarFromGpuOnesValue)
+{
+    UpOnGpuOneWithGpuTwoOn(2);
+}
 
 // The window's GPU is described again from inside the box and detection
 // fails: the window must neither print the no-value marker nor name device
@@ -209,8 +215,8 @@ TEST(HostileHostGpus, NeverTwoDevicesAtOneAddress)
                 others += devices[i].isVt1165 ? 0 : 1;
                 for (std::size_t j = i + 1; j < devices.size(); ++j)
                     EXPECT_FALSE(devices[i].bus == devices[j].bus && devices[i].address == devices[j].address)
-                        << "seed " << seed << ": GPU " << gpu << " bus " << int(devices[i].bus) << " holds two devices at 0x"
-                        << std::hex << int(devices[i].address);
+                        << "seed " << seed << ": GPU " << gpu << " bus " << int(devices[i].bus)
+                        << " holds two devices at 0x" << std::hex << int(devices[i].address);
             }
         }
     }

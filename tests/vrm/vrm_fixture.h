@@ -16,7 +16,10 @@ namespace vrmtest {
 
 using Accesses = std::vector<std::string>;
 
-inline uint32_t Index(uint32_t gpu, uint32_t source) { return (gpu << 16) | source; }
+inline uint32_t Index(uint32_t gpu, uint32_t source)
+{
+    return (gpu << 16) | source;
+}
 
 class VrmTest : public ::testing::Test {
 protected:

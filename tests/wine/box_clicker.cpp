@@ -46,10 +46,12 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 HWND WaitForNextBox(DWORD caller, const std::atomic<bool>& returned)
 {
     HWND dialog = nullptr;
-    if (!WaitUntil([&] {
-            dialog = sim::FindVisibleDialog(caller);
-            return dialog != nullptr || returned.load();
-        }, 15000))
+    if (!WaitUntil(
+            [&] {
+                dialog = sim::FindVisibleDialog(caller);
+                return dialog != nullptr || returned.load();
+            },
+            15000))
         return nullptr;
     return dialog;
 }
@@ -69,30 +71,32 @@ int WithPerson(const std::function<void(DWORD caller, const std::atomic<bool>& r
     return result;
 }
 
-int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
-                 std::vector<SeenBox>* seen, const std::function<bool()>& readyToPress)
+int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call, std::vector<SeenBox>* seen,
+                 const std::function<bool()>& readyToPress)
 {
-    return WithPerson([&](DWORD caller, const std::atomic<bool>& returned) {
-        for (const std::string& press : presses) {
-            HWND dialog = WaitForNextBox(caller, returned);
-            if (!dialog)
-                break;
-            Controls controls;
-            controls.box.title = sim::TextOfWindow(dialog);
-            EnumChildWindows(dialog, CollectControl, reinterpret_cast<LPARAM>(&controls));
-            if (seen)
-                seen->push_back(controls.box);
-            if (readyToPress)
-                WaitUntil(readyToPress, 15000);
-            for (std::size_t i = 0; i < controls.buttons.size(); ++i)
-                if (controls.box.buttons[i] == press)
-                    SendMessageA(controls.buttons[i], BM_CLICK, 0, 0);
-            // The next box is a new window: wait until this one has gone.
-            WaitUntil([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
-        }
-        if (!WaitUntil([&] { return returned.load(); }, 15000))
-            PostThreadMessageA(caller, WM_QUIT, 0, 0);
-    }, call);
+    return WithPerson(
+        [&](DWORD caller, const std::atomic<bool>& returned) {
+            for (const std::string& press : presses) {
+                HWND dialog = WaitForNextBox(caller, returned);
+                if (!dialog)
+                    break;
+                Controls controls;
+                controls.box.title = sim::TextOfWindow(dialog);
+                EnumChildWindows(dialog, CollectControl, reinterpret_cast<LPARAM>(&controls));
+                if (seen)
+                    seen->push_back(controls.box);
+                if (readyToPress)
+                    WaitUntil(readyToPress, 15000);
+                for (std::size_t i = 0; i < controls.buttons.size(); ++i)
+                    if (controls.box.buttons[i] == press)
+                        SendMessageA(controls.buttons[i], BM_CLICK, 0, 0);
+                // The next box is a new window: wait until this one has gone.
+                WaitUntil([&] { return !IsWindow(dialog) || returned.load(); }, 15000);
+            }
+            if (!WaitUntil([&] { return returned.load(); }, 15000))
+                PostThreadMessageA(caller, WM_QUIT, 0, 0);
+        },
+        call);
 }
 
 }  // namespace test

@@ -17,7 +17,7 @@ namespace test {
 struct SeenBox {
     std::string title;
     std::string message;
-    std::vector<std::string> buttons;   // captions without '&', in creation order
+    std::vector<std::string> buttons;  // captions without '&', in creation order
 };
 
 // Waits, bounded, until condition holds; false when the time ran out.
@@ -40,7 +40,7 @@ HWND WaitForNextBox(DWORD caller, const std::atomic<bool>& returned);
 // Returns what call returned; seen receives every box that appeared. When
 // readyToPress is given, each press waits (bounded) until it holds, so that
 // the test can let the host do something while a box is up.
-int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call,
-                 std::vector<SeenBox>* seen, const std::function<bool()>& readyToPress = nullptr);
+int PressThrough(const std::vector<std::string>& presses, const std::function<int()>& call, std::vector<SeenBox>* seen,
+                 const std::function<bool()>& readyToPress = nullptr);
 
 }  // namespace test

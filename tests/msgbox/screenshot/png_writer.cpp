@@ -11,17 +11,15 @@ uint32_t Crc32(const uint8_t* data, size_t length, uint32_t crc = 0)
     if (!ready) {
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
-            for (int k = 0; k < 8; ++k) {
+            for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
             table[n] = c;
         }
         ready = true;
     }
     crc = ~crc;
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < length; ++i)
         crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    }
     return ~crc;
 }
 
@@ -37,9 +35,8 @@ uint32_t Adler32(const std::vector<uint8_t>& data)
 
 void PutBigEndian(std::vector<uint8_t>& out, uint32_t value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8) {
+    for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<uint8_t>(value >> shift));
-    }
 }
 
 void PutChunk(std::vector<uint8_t>& file, const char type[4], const std::vector<uint8_t>& data)
@@ -71,17 +68,16 @@ std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb)
 {
-    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
+    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3)
         return false;
-    }
     std::vector<uint8_t> raw;
     raw.reserve(static_cast<size_t>(width * 3 + 1) * height);
     for (int y = 0; y < height; ++y) {
-        raw.push_back(0); // filter: none
+        raw.push_back(0);  // filter: none
         const auto row = rgb.begin() + static_cast<long>(y) * width * 3;
         raw.insert(raw.end(), row, row + width * 3);
     }
@@ -89,7 +85,7 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     std::vector<uint8_t> header;
     PutBigEndian(header, static_cast<uint32_t>(width));
     PutBigEndian(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter, no interlace
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
 
     std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     PutChunk(file, "IHDR", header);
@@ -97,9 +93,8 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     PutChunk(file, "IEND", {});
 
     FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
+    if (out == nullptr)
         return false;
-    }
     const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
     return std::fclose(out) == 0 && written;
 }

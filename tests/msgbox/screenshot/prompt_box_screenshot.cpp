@@ -34,9 +34,8 @@ HWND WaitForDialog(DWORD thread)
     for (int i = 0; i < 2000; ++i) {
         HWND found = nullptr;
         EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&found));
-        if (found != nullptr) {
+        if (found != nullptr)
             return found;
-        }
         Sleep(5);
     }
     return nullptr;
@@ -53,7 +52,7 @@ bool Capture(HWND window, const std::string& path)
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -76,17 +75,15 @@ bool Capture(HWND window, const std::string& path)
         SelectObject(memoryDc, previous);
         saved = WritePng(path, width, height, rgb);
     }
-    if (bitmap != nullptr) {
+    if (bitmap != nullptr)
         DeleteObject(bitmap);
-    }
-    if (memoryDc != nullptr) {
+    if (memoryDc != nullptr)
         DeleteDC(memoryDc);
-    }
     ReleaseDC(window, windowDc);
     return saved;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -105,8 +102,8 @@ int main(int argc, char** argv)
             if (dialog != nullptr) {
                 // Let the box finish painting before the picture.
                 SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-                RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN |
-                                                           RDW_UPDATENOW);
+                RedrawWindow(dialog, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
                 Sleep(300);
                 saved = Capture(dialog, path);
             }
