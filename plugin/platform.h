@@ -6,6 +6,14 @@
 
 #include <cstdint>
 
+// How a wait for a lock's wake-up event ended.
+enum class WakeWait : uint8_t {
+    Signalled,  // the event was signalled
+    Woken,      // messages sent to the waiting thread were delivered: look again
+    TimedOut,   // the time given passed
+    Failed,     // the wait itself failed (a closed event): waiting longer cannot help
+};
+
 struct LocalTime {
     uint16_t year, month, day, hour, minute, second;
 };
@@ -36,11 +44,15 @@ struct PlatformServices {
     PFN_ShowPromptBox showPromptBox;
 
     // Wake-up events for the bus locks (plugin/timed_lock.h): auto-reset,
-    // created unsignalled. waitEvent returns when the event is signalled or
-    // after at most `milliseconds`. Null: the host calls from one thread
-    // only, and a lock that is held is never waited for.
+    // created unsignalled. waitEvent returns when the event is signalled,
+    // when the wait has lasted `milliseconds`, or early (Woken) when messages
+    // that other threads sent to the calling thread were delivered: a thread
+    // with a message queue keeps serving them while it waits, as the host's
+    // own threads may wait for it (SendMessage). Posted messages are never
+    // taken, and a thread without a queue is never given one. Null: the host
+    // calls from one thread only, and a lock that is held is never waited for.
     void* (*createEvent)();
-    bool (*waitEvent)(void* event, uint32_t milliseconds);
+    WakeWait (*waitEvent)(void* event, uint32_t milliseconds);
     void (*signalEvent)(void* event);
     void (*closeEvent)(void* event);
 

@@ -3,24 +3,24 @@
 #include "plugin/platform.h"
 
 // The lock's three states:
-//   kFree    nobody holds it;
-//   kHeld    a caller holds it;
-//   kHandedOver  its holder let go while someone waited, and signalled the
-//            event: only a caller woken by that signal may take it.
-// Handing over keeps a caller that lets go and at once asks again (a host's
-// polling loop) from taking the lock back every time before the woken
-// waiter gets to it: waiters are served in turn, not starved until their
-// wait runs out.
+//   kFree        nobody holds it: any caller may take it;
+//   kHeld        a caller holds it;
+//   kHandedOver  its holder let go while a waiter had waited long, and
+//                signalled the event: only a waiter may take it.
 //
 // Why no wake-up is lost: a waiter counts itself in waiters_ and only then
 // tries to take a free lock; the holder frees the lock and only then looks
 // at waiters_. All are sequentially consistent, so either the waiter's try
-// finds the lock free, or the holder sees the waiter and hands the lock over
-// with a signal (unless someone took the free lock in between, who then
-// does the same when it lets go). The event is auto-reset, so one signal
-// wakes one waiter. A signal that nobody takes (its waiter's time ran out
-// just then) stays set, and the lock stays handed over, until the next
-// caller that waits: it finds the event set at once and takes the lock.
+// finds the lock free, or the holder sees the waiter and signals. The event
+// is auto-reset: a signal wakes one waiter, or stays set for the next wait
+// when nobody waits at that moment (the waiter then wakes at once and looks
+// again).
+//
+// Why a hand-over is never stranded: a waiter that leaves (its time ran out,
+// its wait failed) first uncounts itself and then takes the lock if it is
+// free or handed over. A holder that saw it counted hands over no later than
+// that take, which then finds the hand-over; a holder that lets go after it
+// no longer sees it.
 
 namespace {
 
@@ -28,11 +28,25 @@ constexpr uint32_t kFree = 0;
 constexpr uint32_t kHeld = 1;
 constexpr uint32_t kHandedOver = 2;
 
+uint32_t Now()
+{
+    return g_platform.tickCountMs();
+}
+
 }  // namespace
 
-bool TimedLock::TryTake(uint32_t from)
+bool TimedLock::Take(uint32_t from)
 {
-    return held_.compare_exchange_strong(from, kHeld);
+    return state_.compare_exchange_strong(from, kHeld);
+}
+
+bool TimedLock::TakeUnlessHeld()
+{
+    uint32_t state = state_.load();
+    while (state != kHeld)
+        if (state_.compare_exchange_weak(state, kHeld))
+            return true;
+    return false;
 }
 
 void* TimedLock::WakeEvent()
@@ -53,53 +67,82 @@ void* TimedLock::WakeEvent()
 
 bool TimedLock::Lock(uint32_t waitMs)
 {
-    if (TryTake(kFree))
+    if (Take(kFree))
         return true;
     void* wake = waitMs ? WakeEvent() : nullptr;
     if (!wake)
         return false;
 
     waiters_.fetch_add(1);
-    bool taken = false;
-    const bool clock = g_platform.tickCountMs != nullptr;
-    const uint32_t start = clock ? g_platform.tickCountMs() : 0;
-    uint32_t left = waitMs;
-    for (;;) {
-        if (TryTake(kFree)) {
-            taken = true;
-            break;
-        }
-        if (left == 0)
-            break;
-        if (g_platform.waitEvent(wake, left) && TryTake(kHandedOver)) {
-            taken = true;
-            break;
-        }
-        if (!clock) {
-            left = 0;  // without a clock the one wait was the whole bound
-            continue;
-        }
-        const uint32_t elapsed = g_platform.tickCountMs() - start;  // wraps correctly
-        left = elapsed >= waitMs ? 0 : waitMs - elapsed;
-    }
+    bool taken = WaitForTurn(wake, waitMs);
     waiters_.fetch_sub(1);
+    // A lock handed over as this wait ended is this waiter's; a free one is
+    // never refused.
+    return taken || TakeUnlessHeld();
+}
+
+// The waiting itself, while counted among the waiters. Without a clock the
+// one wait for the event is the whole bound.
+bool TimedLock::WaitForTurn(void* wake, uint32_t waitMs)
+{
+    const bool clock = g_platform.tickCountMs != nullptr;
+    const uint32_t start = clock ? Now() : 0;
+    bool starving = false;
+    bool taken = false;
+    for (;;) {
+        if (Take(kFree)) {
+            taken = true;
+            break;
+        }
+        const uint32_t waited = clock ? Now() - start : 0;  // wraps correctly
+        if (waited >= waitMs)
+            break;
+        if (clock && !starving && waited >= kHandOverAfterMs) {
+            starving = true;
+            starving_.fetch_add(1);
+        }
+        // Until it starves, a waiter wakes at kHandOverAfterMs to say so.
+        uint32_t slice = waitMs - waited;
+        if (clock && !starving && slice > kHandOverAfterMs - waited)
+            slice = kHandOverAfterMs - waited;
+        // Woken by a let-go: the lock is this waiter's if it is free, or
+        // handed over and this waiter has waited long. A hand-over is never
+        // taken by a waiter that has only just come: it passes the wake-up
+        // on to those who waited before it.
+        const WakeWait woke = g_platform.waitEvent(wake, slice);
+        if (woke == WakeWait::Signalled) {
+            if (Take(kFree) || (starving && Take(kHandedOver))) {
+                taken = true;
+                break;
+            }
+            if (!starving && state_.load() == kHandedOver)
+                g_platform.signalEvent(wake);
+        }
+        if (woke == WakeWait::Failed || !clock)
+            break;
+    }
+    if (starving)
+        starving_.fetch_sub(1);
     return taken;
 }
 
 void TimedLock::Unlock()
 {
-    held_.store(kFree);
+    state_.store(kFree);
     if (waiters_.load() == 0)
         return;
-    // Someone waits: hand the lock over, unless a caller took it meanwhile.
-    if (TryHandOver())
-        g_platform.signalEvent(wake_.load());
-}
-
-bool TimedLock::TryHandOver()
-{
-    uint32_t free = kFree;
-    return held_.compare_exchange_strong(free, kHandedOver);
+    void* wake = wake_.load();
+    if (!wake)
+        return;  // released: the waiters' waits fail
+    // A waiter that has waited long gets the lock directly; otherwise one is
+    // woken to compete for it with whoever comes. Either way, a caller that
+    // took the free lock meanwhile signals when it lets go.
+    if (starving_.load() != 0) {
+        uint32_t free = kFree;
+        if (!state_.compare_exchange_strong(free, kHandedOver))
+            return;
+    }
+    g_platform.signalEvent(wake);
 }
 
 void TimedLock::Release()
@@ -107,6 +150,4 @@ void TimedLock::Release()
     void* event = wake_.exchange(nullptr);
     if (event && g_platform.closeEvent)
         g_platform.closeEvent(event);
-    held_.store(kFree);
-    waiters_.store(0);
 }

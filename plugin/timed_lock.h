@@ -3,13 +3,25 @@
 // while it holds its GPU's lock, may themselves wait for the host's locks or
 // threads. Another caller that waited for the plug-in's lock without a
 // limit could then wait for ever: it may be the very thread the host needs.
-// So a caller waits at most a given time and then goes on without the lock.
+// So a caller waits at most a given time and then goes on without the lock;
+// a thread with a message queue keeps serving the messages other threads
+// send it while it waits (plugin/platform.h).
+//
+// What it guarantees:
+//   - a caller that finds the lock free takes it at once, even while others
+//     wait (no convoy behind a woken waiter that has not run yet);
+//   - a waiter is woken whenever the lock is let go, and one that has waited
+//     kHandOverAfterMs is handed the lock directly at the next let-go, so
+//     that callers taking it again and again cannot starve it. Which waiter
+//     wakes is the platform event's choice (Windows does not promise an
+//     order), so among several waiters none is promised to go first;
+//   - no wait outlasts its bound by more than the platform's clock and
+//     wake-up granularity, and a failed wait gives up at once;
+//   - a lock handed over as its waiter's time ran out is taken by that
+//     waiter, never left stranded with nobody holding it.
 //
 // Taking a free lock is one compare-and-exchange and giving it back one
-// store and one load: no system call. Only a caller that finds the lock
-// held waits, blocked on a wake-up event of the platform (never spinning);
-// the holder hands the lock over to one of them, with a signal, when it
-// lets go while someone waits.
+// store and one load while nobody waits: no system call.
 //
 // Not recursive, and it does not know its owner: a thread never takes a lock
 // it holds (plugin/bus_sequence.h refuses that before it asks).
@@ -18,6 +30,9 @@
 #include <atomic>
 #include <cstdint>
 
+// How long a waiter waits before the lock is handed to it directly.
+constexpr uint32_t kHandOverAfterMs = 10;
+
 class TimedLock {
 public:
     TimedLock() = default;
@@ -25,20 +40,24 @@ public:
     TimedLock& operator=(const TimedLock&) = delete;
 
     // Takes the lock, waiting at most waitMs milliseconds for its holder to
-    // let go. False, without the lock, when it stayed held that long.
+    // let go (0: only when it is free now). False, without the lock, when it
+    // stayed held that long or the wait failed.
     bool Lock(uint32_t waitMs);
     void Unlock();
 
-    // Closes the wake-up event. Only while nobody holds or waits for the
-    // lock (the module's unload, the end of a test).
+    // Closes the wake-up event, and nothing else: at the module's unload, or
+    // the end of a test. A waiter still waiting then finds its wait failed
+    // and goes on without the lock.
     void Release();
 
 private:
-    bool TryTake(uint32_t from);
-    bool TryHandOver();
+    bool Take(uint32_t from);
+    bool TakeUnlessHeld();
+    bool WaitForTurn(void* wake, uint32_t waitMs);
     void* WakeEvent();
 
-    std::atomic<uint32_t> held_{0};
+    std::atomic<uint32_t> state_{0};
     std::atomic<uint32_t> waiters_{0};
-    std::atomic<void*> wake_{nullptr};  // created at the first wait
+    std::atomic<uint32_t> starving_{0};  // waiters that have waited kHandOverAfterMs
+    std::atomic<void*> wake_{nullptr};   // created at the first wait
 };

@@ -70,9 +70,26 @@ void* CreateWakeEvent()
     return CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
 
-bool WaitWakeEvent(void* event, uint32_t milliseconds)
+// A thread with a message queue (IsGUIThread(FALSE) tells without making
+// one) delivers the messages other threads send it while it waits: the host
+// may run its I2C functions on this very thread, sent there by a thread
+// that holds the lock this one waits for. Posted messages stay queued for
+// the thread's own loop.
+WakeWait WaitWakeEvent(void* event, uint32_t milliseconds)
 {
-    return WaitForSingleObject(static_cast<HANDLE>(event), milliseconds) == WAIT_OBJECT_0;
+    HANDLE handle = static_cast<HANDLE>(event);
+    DWORD result = IsGUIThread(FALSE) ? MsgWaitForMultipleObjects(1, &handle, FALSE, milliseconds, QS_SENDMESSAGE)
+                                      : WaitForSingleObject(handle, milliseconds);
+    switch (result) {
+    case WAIT_OBJECT_0: return WakeWait::Signalled;
+    case WAIT_OBJECT_0 + 1: {
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        return WakeWait::Woken;
+    }
+    case WAIT_TIMEOUT: return WakeWait::TimedOut;
+    default: return WakeWait::Failed;
+    }
 }
 
 void SignalWakeEvent(void* event)

@@ -29,20 +29,45 @@ void* CreateEvent()
     return new WakeEvent;
 }
 
-bool WaitEvent(void* event, uint32_t milliseconds)
+thread_local SentMessageQueue* t_queue = nullptr;
+
+// How often a waiting thread with a queue looks for sent calls: a Windows
+// wait wakes when one arrives; this fake looks every millisecond.
+constexpr std::chrono::milliseconds kQueueLook{1};
+
+WakeWait WaitEvent(void* event, uint32_t milliseconds)
 {
     WakeEvent& e = *static_cast<WakeEvent*>(event);
     std::unique_lock<std::mutex> lock(e.mutex);
     if (e.set) {
         e.set = false;
-        return true;
+        return WakeWait::Signalled;
     }
     WakeEvent::Waiter me;
     e.waiting.push_back(&me);
-    if (e.changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return me.released; }))
-        return true;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+        auto until = end;
+        if (t_queue && std::chrono::steady_clock::now() + kQueueLook < end)
+            until = std::chrono::steady_clock::now() + kQueueLook;
+        if (e.changed.wait_until(lock, until, [&] { return me.released; }))
+            return WakeWait::Signalled;
+        if (t_queue) {
+            lock.unlock();
+            const bool delivered = t_queue->Deliver();
+            lock.lock();
+            if (me.released)
+                return WakeWait::Signalled;
+            if (delivered) {
+                e.waiting.remove(&me);
+                return WakeWait::Woken;
+            }
+        }
+        if (std::chrono::steady_clock::now() >= end)
+            break;
+    }
     e.waiting.remove(&me);
-    return false;
+    return WakeWait::TimedOut;
 }
 
 void SignalEvent(void* event)
@@ -65,10 +90,13 @@ void CloseEvent(void* event)
     delete static_cast<WakeEvent*>(event);
 }
 
+std::atomic<uint32_t> g_clockAhead{0};
+
 uint32_t TickCount()
 {
     using namespace std::chrono;
-    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count()) +
+           g_clockAhead.load();
 }
 
 uint32_t ThreadNumber()
@@ -79,6 +107,21 @@ uint32_t ThreadNumber()
 }
 
 }  // namespace
+
+SentMessageQueue::SentMessageQueue(std::function<bool()> deliver) : deliver_(std::move(deliver)), outer_(t_queue)
+{
+    t_queue = this;
+}
+
+SentMessageQueue::~SentMessageQueue()
+{
+    t_queue = outer_;
+}
+
+void AdvanceClock(uint32_t ms)
+{
+    g_clockAhead += ms;
+}
 
 void InstallGpuLockFake(PlatformServices& platform)
 {
