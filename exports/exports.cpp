@@ -42,6 +42,35 @@ bool Detaching()
     return g_state.g_bDetaching != 0;
 }
 
+// How long a descriptor request waits for its GPU's lock: kActionWaitMs,
+// or not at all during a busy spell of a GPU with a detection to describe
+// from (a host that lists its sources again while the bus is busy would
+// otherwise pay the whole wait for each of them).
+uint32_t DescriptorWaitMs(uint32_t dwGpu)
+{
+    return InBusySpell(dwGpu) && LastPublishedDetection(dwGpu).published ? 0 : kActionWaitMs;
+}
+
+// When the GPU's bus stays busy: a source lost for the host's whole session
+// would be worse than a description from the last detection, which stands
+// until a request gets the lock to scan again. Refused only when no
+// detection was ever published for the GPU.
+int32_t DescribeFromLastDetection(const SourceIndex& at, SourceDescriptor* pDesc)
+{
+    const PublishedDetection last = LastPublishedDetection(at.dwGpu);
+    if (!last.published) {
+        LogPrintf("GetSourceDesc: GPU %u is busy; refused", at.dwGpu);
+        return 0;
+    }
+    LogPrintf("GetSourceDesc: GPU %u is busy; described from its last detection without scanning again", at.dwGpu);
+    if (!last.found)
+        return 0;
+    ChipFacts facts;
+    facts.devID = last.devID;
+    facts.phaseCount = g_state.g_context[at.dwGpu].m_phaseCount;
+    return FillSourceDescriptor(at.dwGpu, at.dwSource, facts, pDesc) ? 1 : 0;
+}
+
 // Resets, scans and publishes the GPU's detection in one sequence, and reads
 // there what the description takes from the chip just found. The prompts
 // are message boxes and run outside every lock: the multi-GPU prompt before
@@ -56,11 +85,9 @@ int32_t DescribeSource(const SourceIndex& at, SourceDescriptor* pDesc)
     ScanResult result = ScanResult::NoBus;
     ChipFacts facts;
     {
-        PinnedChip chip(at.dwGpu, kActionWaitMs);
-        if (!chip.Entered()) {
-            LogPrintf("GetSourceDesc: GPU %u is busy; refused", at.dwGpu);
-            return 0;
-        }
+        PinnedChip chip(at.dwGpu, DescriptorWaitMs(at.dwGpu));
+        if (!chip.Entered())
+            return DescribeFromLastDetection(at, pDesc);
         // A host without every function: refused, and no chip is left behind.
         Detection found = hostBound ? ScanForChip(at.dwGpu) : Detection();
         chip.Publish(found);
@@ -135,7 +162,7 @@ extern "C" float GetSourceData(uint32_t dwIndex)
     // sequence's, and a reading now would cut into it; when another
     // sequence holds the GPU's bus past the wait, the host must not stall.
     // Either way the last good value is returned, without the bus.
-    PinnedChip chip(at.dwGpu, kReadingWaitMs);
+    PinnedChip chip(at.dwGpu, ReadingWaitMs(at.dwGpu));
     if (!chip.Entered())
         return StoredReading(at.dwGpu, at.dwSource);
     return ReadSource(chip, at.dwSource);

@@ -19,14 +19,48 @@ TimedLock g_gpuLocks[kMaxGpus];
 // is the number of entries that name it: 0 or 1.
 std::atomic<uint32_t> g_sequenceThread[kMaxGpus];
 
-// A busy spell of a GPU: from the first wait that ran out to the next time
-// a sequence of that GPU gets its lock. Calls that went on without the lock
-// are counted, and the spell is logged once, when it ends.
-struct BusySpell {
-    std::atomic<uint32_t> calls{0};
-    std::atomic<uint32_t> since{0};  // tick of the first, kept non-zero
+// What the log has yet to say of a GPU's busy spells. A spell runs from
+// the start of the first wait for the lock that ran out to the next time a
+// sequence of the GPU gets its lock. The log sums the spells up in one line
+// when a spell ends, at most once a minute (and at unload), so that a host
+// that keeps the bus busy does not fill the disk.
+constexpr uint32_t kBusyLineEveryMs = 60000;
+
+struct BusyRecord {
+    std::atomic<bool> open{false};  // read without the guard: a reading's wait
+    std::atomic_flag guard = ATOMIC_FLAG_INIT;
+    // Under the guard:
+    uint32_t spellStart = 0;
+    uint32_t calls = 0;      // calls that went on without the lock since the last line
+    uint32_t spells = 0;     // spells ended since the last line
+    uint32_t longestMs = 0;  // the longest of them
+    uint32_t lastLineAt = 0;
+    bool lineWritten = false;
 };
-BusySpell g_busySpells[kMaxGpus];
+BusyRecord g_busy[kMaxGpus];
+
+// Held for a few instructions, never across a call of the host or the log.
+class BusyGuard {
+public:
+    explicit BusyGuard(BusyRecord& record) : record_(record)
+    {
+        while (record_.guard.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    ~BusyGuard() { record_.guard.clear(std::memory_order_release); }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    BusyRecord& record_;
+};
+
+// One line's worth of spells, taken out of the record.
+struct BusySummary {
+    uint32_t calls = 0;
+    uint32_t spells = 0;
+    uint32_t longestMs = 0;
+};
 
 uint32_t CallingThread()
 {
@@ -38,25 +72,70 @@ uint32_t Now()
     return g_platform.tickCountMs ? g_platform.tickCountMs() : 0;
 }
 
-void NoteBusy(uint32_t dwGpu)
+// A call that began to wait at waitStart went on without the lock.
+void NoteWentOnWithout(uint32_t dwGpu, uint32_t waitStart)
 {
-    BusySpell& spell = g_busySpells[dwGpu];
-    uint32_t none = 0;
-    spell.since.compare_exchange_strong(none, Now() | 1u);
-    spell.calls.fetch_add(1);
+    BusyRecord& record = g_busy[dwGpu];
+    BusyGuard guard(record);
+    if (!record.open.load()) {
+        record.open.store(true);
+        record.spellStart = waitStart;
+    }
+    ++record.calls;
 }
 
+// Called with the guard held: ends the open spell, if any, at now.
+void EndSpell(BusyRecord& record, uint32_t now)
+{
+    if (!record.open.load())
+        return;
+    record.open.store(false);
+    ++record.spells;
+    const uint32_t length = now - record.spellStart;
+    if (length > record.longestMs)
+        record.longestMs = length;
+}
+
+// Called with the guard held: takes what the next line says.
+BusySummary TakeSummary(BusyRecord& record, uint32_t now)
+{
+    BusySummary summary{record.calls, record.spells, record.longestMs};
+    record.calls = record.spells = record.longestMs = 0;
+    record.lastLineAt = now;
+    record.lineWritten = true;
+    return summary;
+}
+
+void LogBusy(uint32_t dwGpu, const BusySummary& summary)
+{
+    if (summary.calls == 0)
+        return;
+    const char* calls = summary.calls == 1 ? "call" : "calls";
+    if (summary.spells <= 1)
+        LogPrintf("GPU %u was busy for %u ms: %u %s went on without waiting longer", dwGpu, summary.longestMs,
+                  summary.calls, calls);
+    else
+        LogPrintf("GPU %u was busy %u times since the last such line, for at most %u ms: %u %s went on without "
+                  "waiting longer",
+                  dwGpu, summary.spells, summary.longestMs, summary.calls, calls);
+}
+
+// A sequence of the GPU got its lock: a spell that was open ends, and the
+// log says so unless it did within the last minute.
 void EndBusySpell(uint32_t dwGpu)
 {
-    BusySpell& spell = g_busySpells[dwGpu];
-    if (spell.calls.load() == 0)
+    BusyRecord& record = g_busy[dwGpu];
+    if (!record.open.load())
         return;
-    uint32_t calls = spell.calls.exchange(0);
-    uint32_t since = spell.since.exchange(0);
-    if (calls == 0)
-        return;
-    uint32_t busyMs = since ? (Now() | 1u) - since : 0;
-    LogPrintf("GPU %u was busy for %u ms: %u calls went on without waiting longer", dwGpu, busyMs, calls);
+    const uint32_t now = Now();
+    BusySummary summary;
+    {
+        BusyGuard guard(record);
+        EndSpell(record, now);
+        if (!record.lineWritten || now - record.lastLineAt >= kBusyLineEveryMs)
+            summary = TakeSummary(record, now);
+    }
+    LogBusy(dwGpu, summary);
 }
 
 }  // namespace
@@ -70,13 +149,24 @@ bool InsideBusSequence()
     return false;
 }
 
+uint32_t ReadingWaitMs(uint32_t dwGpu)
+{
+    return InBusySpell(dwGpu) ? 0 : kReadingWaitMs;
+}
+
+bool InBusySpell(uint32_t dwGpu)
+{
+    return dwGpu < kMaxGpus && g_busy[dwGpu].open.load();
+}
+
 BusSequence::BusSequence(uint32_t dwGpu, uint32_t waitMs) : dwGpu_(dwGpu)
 {
     if (dwGpu >= kMaxGpus || InsideBusSequence())
         return;
+    const uint32_t waitStart = Now();
     if (!g_gpuLocks[dwGpu].Lock(waitMs)) {
         busy_ = true;
-        NoteBusy(dwGpu);
+        NoteWentOnWithout(dwGpu, waitStart);
         return;
     }
     g_sequenceThread[dwGpu].store(CallingThread());
@@ -94,8 +184,16 @@ BusSequence::~BusSequence()
 
 void LogOpenBusySpells()
 {
-    for (uint32_t gpu = 0; gpu < kMaxGpus; ++gpu)
-        EndBusySpell(gpu);
+    const uint32_t now = Now();
+    for (uint32_t gpu = 0; gpu < kMaxGpus; ++gpu) {
+        BusySummary summary;
+        {
+            BusyGuard guard(g_busy[gpu]);
+            EndSpell(g_busy[gpu], now);
+            summary = TakeSummary(g_busy[gpu], now);
+        }
+        LogBusy(gpu, summary);
+    }
 }
 
 void ReleaseBusLocks()
@@ -103,7 +201,9 @@ void ReleaseBusLocks()
     for (uint32_t gpu = 0; gpu < kMaxGpus; ++gpu) {
         g_gpuLocks[gpu].Release();
         g_sequenceThread[gpu].store(kNoThread);
-        g_busySpells[gpu].calls.store(0);
-        g_busySpells[gpu].since.store(0);
+        BusyGuard guard(g_busy[gpu]);
+        g_busy[gpu].open.store(false);
+        TakeSummary(g_busy[gpu], 0);
+        g_busy[gpu].lineWritten = false;
     }
 }

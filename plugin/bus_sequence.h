@@ -20,8 +20,11 @@
 //     detection boxes never inside each other.
 //
 // No wait for a lock is without a bound: a call that does not get the lock
-// in time goes on without it (see kReadingWaitMs), and the log says once per
-// busy spell of a GPU for how long it was busy.
+// in time goes on without it (see kReadingWaitMs). From then until some
+// sequence of that GPU gets its lock again (a busy spell) readings do not
+// wait again: they take the lock only when it is free, so that a polling
+// round pays one wait per spell, not one per reading. The log sums up the
+// spells of a GPU in at most one line a minute.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +39,14 @@ constexpr uint32_t kActionWaitMs = 200;
 
 // True while the calling thread is inside a bus sequence.
 bool InsideBusSequence();
+
+// How long a reading of the GPU waits for its lock: kReadingWaitMs, or 0
+// (only a free lock) during a busy spell.
+uint32_t ReadingWaitMs(uint32_t dwGpu);
+
+// True while a wait for the GPU's lock has run out and no sequence of the
+// GPU has got its lock since.
+bool InBusySpell(uint32_t dwGpu);
 
 class BusSequence {
 public:
@@ -58,7 +69,7 @@ private:
     bool busy_ = false;
 };
 
-// Writes the line of a busy spell that has not ended yet (at unload).
+// Writes what the log has not yet said of the GPUs' busy spells (at unload).
 void LogOpenBusySpells();
 
 // Closes the locks' wake-up events: at unload, or at the end of a test,

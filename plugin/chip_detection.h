@@ -18,6 +18,20 @@ struct Detection {
     uint8_t devID = 0;  // the last identifier read, the chip's when Found
 };
 
+// A GPU's last published detection, as any caller may read it without the
+// GPU's lock: a descriptor request that cannot get the lock in time
+// describes from it instead of scanning again.
+struct PublishedDetection {
+    bool published = false;  // a detection was ever published for the GPU
+    bool found = false;      // it found the chip
+    uint8_t devID = 0;       // the chip's identifier, when found
+};
+
+// Kept by the one publication of a detection (vrm/pinned_chip.h), under the
+// GPU's lock; read by anyone.
+void KeepPublishedDetection(uint32_t dwGpu, const Detection& found);
+PublishedDetection LastPublishedDetection(uint32_t dwGpu);
+
 // Reads the GPU's bus count and searches its buses in order for a device at
 // 0x70 whose identification register reads 0x0A. Touches no context. The
 // caller holds the GPU's bus sequence, with the host's functions bound.

@@ -12,15 +12,11 @@ Fn Lookup(const char* name)
     return reinterpret_cast<Fn>(address);
 }
 
-// Stores a looked-up address into its slot and returns it. Every descriptor
-// request binds again while other threads' sequences call through the
-// slots; the host's addresses never change, so a slot is written only when
-// its value does, and readers never meet a write.
+// Stores a looked-up address into its slot, whole, and returns it.
 template <typename Fn>
-Fn Store(Fn& slot, Fn address)
+Fn Store(Shared<Fn>& slot, Fn address)
 {
-    if (slot != address)
-        slot = address;
+    slot = address;
     return address;
 }
 
@@ -49,7 +45,8 @@ bool BindHostServices()
 
 bool CheckHostVersion()
 {
-    if (g_state.g_hostServices.GetHostAppVersion() >= kMultiGpuHostVersion)
+    const PFN_GetHostAppVersion version = g_state.g_hostServices.GetHostAppVersion;
+    if (version() >= kMultiGpuHostVersion)
         return false;
     g_state.g_bSupportsMultiGPU = 0;
     return true;

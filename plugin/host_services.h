@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "plugin/shared_value.h"
+
 // Signatures of the host's exports (plain cdecl functions of the host's
 // executable). Bus, device and register are bytes; the buffer is one byte.
 typedef uint32_t (*PFN_GetHostAppVersion)(void);
@@ -14,13 +16,15 @@ typedef int32_t (*PFN_WriteI2CEx)(uint32_t dwGpu, uint8_t bus, uint8_t dev, uint
 
 // Slots in binding order. Each slot is stored as soon as its name has been
 // looked up, so a missing function leaves its own slot null and the slots
-// behind it as an earlier binding left them.
+// behind it as an earlier binding left them. Every descriptor request binds
+// again while other threads' sequences call through the slots, so each slot
+// is read and written whole: a caller loads it once into a plain pointer.
 struct HostServices {
-    PFN_GetHostAppVersion GetHostAppVersion;
-    PFN_GetDeviceIDEx GetDeviceIDEx;
-    PFN_GetI2CBusNumEx GetI2CBusNumEx;
-    PFN_ReadI2CEx ReadI2CEx;
-    PFN_WriteI2CEx WriteI2CEx;
+    Shared<PFN_GetHostAppVersion> GetHostAppVersion;
+    Shared<PFN_GetDeviceIDEx> GetDeviceIDEx;
+    Shared<PFN_GetI2CBusNumEx> GetI2CBusNumEx;
+    Shared<PFN_ReadI2CEx> ReadI2CEx;
+    Shared<PFN_WriteI2CEx> WriteI2CEx;
 };
 
 // First host version that addresses every GPU in a setup window (2.23).
@@ -35,8 +39,9 @@ inline uint32_t HostVersionMinor(uint32_t version)
     return (version >> 16) & 0xFFu;
 }
 
-// Looks up the six host functions in the host's executable, in order.
-// Returns true when all six were found.
+// Looks up the host's six functions in the host's executable, in order,
+// and keeps five of them (GetHostAppID need only be there). Returns true
+// when all six were found.
 bool BindHostServices();
 
 // Clears g_bSupportsMultiGPU for hosts older than 2.23. Returns true for

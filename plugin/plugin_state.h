@@ -69,6 +69,9 @@ struct PluginState {
     // it. Unset (0) means no limit.
     uint8_t g_bVoltageLimit = 0;
     float g_voltageLimit = 0.0f;
+    // Each GPU's last published detection, for callers that cannot take the
+    // GPU's lock (plugin/chip_detection.h); 0 until the first is published.
+    Shared<uint16_t> g_publishedDetection[kMaxGpus] = {};
 };
 
 extern PluginState g_state;

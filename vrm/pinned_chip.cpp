@@ -42,6 +42,7 @@ void PinnedChip::Publish(const Detection& found)
         ctx.m_bus = found.bus;
         ctx.m_dev = kChipAddress;
     }
+    KeepPublishedDetection(sequence_.Gpu(), found);
     Pin();
 }
 

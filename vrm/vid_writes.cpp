@@ -72,18 +72,22 @@ enum class Stop {
     Moved,             // the chip is not where the window showed it
     Unreadable,        // 0x1C or the VID register it names could not be read
     Declined,          // the writer's own rule said no (and said why, if at all)
-    StoppedAnswering,  // 0x1C could not be read again just before the write
+    StoppedAnswering,  // 0x1C or the VID register could not be read again just before the write
     ControlChanged,    // 0x1C names another register by then
+    VidChanged,        // the register holds a value the write would move more than one code
     WriteFailed,       // the host reported the write as failed
 };
 
 // The guarded write on the pinned chip: the chip is there and where it was
 // shown, its active VID reads, `decide` picks the value from what the
 // register holds (false: nothing to write, with the reason in the note when
-// there is one to tell), and 0x1C still reads the same just before the write.
+// there is one to tell), and just before the write 0x1C still names the same
+// register, which holds a value that the write moves by at most one code in
+// the direction of `move` (another tool, a power-state switch may have
+// written it meanwhile).
 template <typename Decide>
-Stop GuardedVidWrite(const PinnedChip& chip, const ShownChip& at, const Decide& decide, ActiveVid* present,
-                     uint8_t* value, Note& note)
+Stop GuardedVidWrite(const PinnedChip& chip, const ShownChip& at, VidMove move, const Decide& decide,
+                     ActiveVid* present, uint8_t* value, Note& note)
 {
     if (chip.Busy())
         return Stop::Busy;
@@ -100,6 +104,11 @@ Stop GuardedVidWrite(const PinnedChip& chip, const ShownChip& at, const Decide& 
         return Stop::StoppedAnswering;
     if (control != present->control)
         return Stop::ControlChanged;
+    uint8_t held = 0;
+    if (!chip.Read(present->vid_register, &held))
+        return Stop::StoppedAnswering;
+    if (!IsStepWithin(held, *value, move))
+        return Stop::VidChanged;
     return chip.Write(present->vid_register, *value) ? Stop::None : Stop::WriteFailed;
 }
 
@@ -112,6 +121,7 @@ struct Wording {
     const char* unreadable;
     const char* stoppedAnswering;
     const char* controlChanged;
+    const char* vidChanged;
     bool tellsFailedWrite;  // a write the host reported as failed is said too
 };
 
@@ -122,17 +132,28 @@ constexpr Wording kPressWording = {"Nothing written:",
                                    "the VID could not be read at the press.",
                                    "the VT1165 stopped answering during the press.",
                                    "register 0x1C changed during the press.",
+                                   "the VID changed during the press.",
                                    true};
 
-constexpr Wording kExitWording = {"EXIT wrote nothing:",          "the VT1165 was busy.",
-                                  "the VT1165 is not answering.", "the VT1165 was detected again since this was shown.",
-                                  "the VID could not be read.",   "the VT1165 stopped answering.",
-                                  "register 0x1C changed.",       false};
+constexpr Wording kExitWording = {"EXIT wrote nothing:",
+                                  "the VT1165 was busy.",
+                                  "the VT1165 is not answering.",
+                                  "the VT1165 was detected again since this was shown.",
+                                  "the VID could not be read.",
+                                  "the VT1165 stopped answering.",
+                                  "register 0x1C changed.",
+                                  "the VID changed.",
+                                  false};
 
-constexpr Wording kMirrorWording = {"Mirror to GPU 2 skipped:",     "GPU 2 was busy.",
-                                    "no VT1165 detected on GPU 2.", nullptr,
-                                    "its VID could not be read.",   "its VT1165 stopped answering.",
-                                    "its register 0x1C changed.",   false};
+constexpr Wording kMirrorWording = {"Mirror to GPU 2 skipped:",
+                                    "GPU 2 was busy.",
+                                    "no VT1165 detected on GPU 2.",
+                                    nullptr,
+                                    "its VID could not be read.",
+                                    "its VT1165 stopped answering.",
+                                    "its register 0x1C changed.",
+                                    "its VID changed.",
+                                    false};
 
 // Says why nothing was written, for the stops that every writer words alike.
 void SayStop(Note& note, const Wording& words, Stop stop, const PinnedChip& chip)
@@ -145,6 +166,7 @@ void SayStop(Note& note, const Wording& words, Stop stop, const PinnedChip& chip
     case Stop::Unreadable: reason = words.unreadable; break;
     case Stop::StoppedAnswering: reason = words.stoppedAnswering; break;
     case Stop::ControlChanged: reason = words.controlChanged; break;
+    case Stop::VidChanged: reason = words.vidChanged; break;
     case Stop::None:
     case Stop::Declined:
     case Stop::WriteFailed: return;
@@ -183,7 +205,7 @@ void MirrorToSecondGpu(const ShownChip& writtenAt, uint8_t vid_register, uint8_t
         *out = value;
         return true;
     };
-    Stop stop = GuardedVidWrite(second, writtenAt, decide, &present, &mirrored, note);
+    Stop stop = GuardedVidWrite(second, writtenAt, move, decide, &present, &mirrored, note);
     SayStop(note, kMirrorWording, stop, second);
 }
 
@@ -200,7 +222,7 @@ VidWriteOutcome WindowWrite(uint32_t g, const ShownChip& shown, VidMove move, co
         PinnedChip chip(g, kActionWaitMs);
         ActiveVid present;
         uint8_t value = 0;
-        Stop stop = GuardedVidWrite(chip, shown, decide, &present, &value, outcome.note);
+        Stop stop = GuardedVidWrite(chip, shown, move, decide, &present, &value, outcome.note);
         if (stop == Stop::WriteFailed || stop == Stop::None) {
             outcome.vid_register = present.vid_register;
             outcome.vid_value = value;

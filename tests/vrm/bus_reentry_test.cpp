@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "plugin/plugin_state.h"
 #include "sim/host_exports.h"
 #include "tests/support/box_buttons.h"
+#include "tests/support/gpu_lock_fake.h"
 #include "tests/support/inside_access.h"
 #include "tests/support/plugin_harness.h"
 
@@ -73,6 +75,68 @@ protected:
     test::PluginHarness h;
     InsideAccess inside;
 };
+
+// The host's other thread holding GPU 0's bus: its reading of the current
+// waits inside the host's I2C function until Release().
+class BusHolder {
+public:
+    explicit BusHolder(InsideAccess& inside) : released_(release_.get_future().share())
+    {
+        inside.matches = ReadOf(0, 0x1E);
+        inside.action = [this] {
+            holding_.set_value();
+            released_.wait();
+        };
+        inside.Arm();
+        thread_ = std::thread([] { GetSourceData(2); });
+        holding_.get_future().wait();
+    }
+    ~BusHolder() { Release(); }
+    BusHolder(const BusHolder&) = delete;
+    BusHolder& operator=(const BusHolder&) = delete;
+
+    void Release()
+    {
+        if (!thread_.joinable())
+            return;
+        release_.set_value();
+        thread_.join();
+    }
+
+private:
+    std::promise<void> holding_, release_;
+    std::shared_future<void> released_;
+    std::thread thread_;
+};
+
+// Every wait for a bus lock's event, counted.
+std::atomic<int> g_waits{0};
+WakeWait (*g_realWait)(void*, uint32_t) = nullptr;
+WakeWait CountedWait(void* event, uint32_t ms)
+{
+    ++g_waits;
+    return g_realWait(event, ms);
+}
+void CountWaits()
+{
+    g_waits = 0;
+    g_realWait = g_platform.waitEvent;
+    g_platform.waitEvent = &CountedWait;
+}
+
+std::vector<std::string> BusyLines(const test::PluginHarness& h)
+{
+    std::vector<std::string> lines;
+    for (const std::string& m : h.LogMessages())
+        if (m.rfind("GPU 0 was busy", 0) == 0)
+            lines.push_back(m);
+    return lines;
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 // GPU 0 carries two VT1165s: the one on bus 0 is detected. From inside the
 // press's VID read the host describes GPU 0 again while bus 0 fails: had
@@ -230,9 +294,10 @@ TEST_F(BusReentryTest, AReadingFromInsideAReadingGetsTheLastGoodValue)
 // The host's other thread holds GPU 0's bus in a reading that waits inside
 // the host's I2C function (for the host's own lock, say). Nobody waits for
 // it without a bound: readings return the stored values, a status 0.0 before
-// its first good read (never the no-value marker), a descriptor request is
-// refused, the window says the chip is busy and a press writes nothing. The
-// log names the busy spell once, when it ends.
+// its first good read (never the no-value marker), a descriptor request
+// describes from the last detection without scanning, the window says the
+// chip is busy and a press writes nothing. The log names the busy spell
+// once, when it ends.
 TEST_F(BusReentryTest, CallsThatFindTheBusBusyGoOnWithoutItAndWriteNothing)
 {
     sim::Device& chip = h.AddGpuWithChip();
@@ -277,14 +342,104 @@ TEST_F(BusReentryTest, CallsThatFindTheBusBusyGoOnWithoutItAndWriteNothing)
     EXPECT_FLOAT_EQ(voltage, 1.2f);
     EXPECT_EQ(ovp, 0.0f);
     EXPECT_EQ(ocp, 0.0f);
-    EXPECT_EQ(described, 0);
-    EXPECT_TRUE(Logged(h, "GetSourceDesc: GPU 0 is busy; refused"));
+    EXPECT_EQ(described, 1);
+    EXPECT_TRUE(Logged(h, "GetSourceDesc: GPU 0 is busy; described from its last detection without scanning again"));
     EXPECT_EQ(VidWrites(h.model), (std::vector<VidWrite>{{0, 0, 0x17, 0x3C}})) << "only EXIT's write-back";
     EXPECT_EQ(chip.regs[0x17], 0x3C);
     int spells = 0;
     for (const std::string& m : h.LogMessages())
         spells += m.rfind("GPU 0 was busy for ", 0) == 0;
     EXPECT_EQ(spells, 1);
+}
+
+// The VID register is stepped by another tool between the press's read and
+// its write, two codes up: UP's value would now move it one code down.
+// Nothing is written, and the text says why.
+TEST_F(BusReentryTest, AVidChangeJustBeforeTheWriteWritesNothingAndIsSaid)
+{
+    sim::Device& chip = h.AddGpuWithChip();
+    chip.regs[0x1C] = 0x20;
+    chip.regs[0x17] = 0x40;
+    ASSERT_EQ(Describe(0), 1);
+
+    int controlReads = 0;  // the press reads 0x1C twice: at the press and just before the write
+    inside.matches = [&](const sim::HostAccess& a) {
+        return a.gpu == 0 && !a.write && a.reg == 0x1C && ++controlReads == 2;
+    };
+    inside.action = [&] { chip.regs[0x17] = 0x42; };
+    h.onPrompt = test::PressOnceWithHookArmed(inside, UP, EXIT);
+    h.model.ClearTrace();
+    EXPECT_EQ(SetupSource(0, kHostWindow), 1);
+
+    ASSERT_EQ(h.prompts.size(), 2u);
+    EXPECT_NE(h.prompts[1].text.find("Nothing written: the VID changed during the press."), std::string::npos)
+        << h.prompts[1].text;
+    EXPECT_EQ(chip.regs[0x17], 0x42);
+    EXPECT_EQ(VidWrites(h.model), (std::vector<VidWrite>{{0, 0, 0x17, 0x42}})) << "only EXIT's write-back";
+}
+
+// While another thread holds GPU 0's bus, the first reading waits and gets
+// the stored value; later readings and a descriptor request of that busy
+// spell do not wait again. The log says so in one line a minute at most,
+// with every call that went on counted, from any number of threads.
+TEST_F(BusReentryTest, ABusySpellCostsOneWaitAndTheLogOneLineAMinute)
+{
+    h.AddGpuWithChip();
+    ASSERT_EQ(Describe(0), 1);
+    ASSERT_FLOAT_EQ(GetSourceData(0), 1.2f);
+    CountWaits();
+    auto spell = [&](int readings, int threads) {
+        BusHolder holder(inside);
+        EXPECT_FLOAT_EQ(GetSourceData(0), 1.2f);
+        const int waited = g_waits;
+        std::vector<std::thread> pollers;
+        for (int t = 0; t < threads; ++t)
+            pollers.emplace_back([readings] {
+                for (int i = 0; i < readings; ++i)
+                    GetSourceData(i % 2 ? 9 : 0);
+            });
+        for (std::thread& t : pollers)
+            t.join();
+        EXPECT_EQ(g_waits.load(), waited) << "a reading waited again during the spell";
+        holder.Release();
+        GetSourceData(0);  // gets the lock: the spell ends
+        return waited;
+    };
+
+    EXPECT_GT(spell(7, 1), 0) << "the first reading of the spell waits";
+    {
+        BusHolder holder(inside);
+        EXPECT_FLOAT_EQ(GetSourceData(0), 1.2f);
+        const int waited = g_waits;
+        EXPECT_EQ(Describe(0), 1);
+        EXPECT_EQ(g_waits.load(), waited) << "the descriptor request waited during the spell";
+        EXPECT_TRUE(Logged(h, "GetSourceDesc: GPU 0 is busy; described from its last detection without scanning "
+                              "again"));
+    }
+    GetSourceData(0);
+    std::vector<std::string> lines = BusyLines(h);
+    ASSERT_EQ(lines.size(), 1u) << "the second spell came within the minute";
+    EXPECT_EQ(lines[0].rfind("GPU 0 was busy for ", 0), 0u) << lines[0];
+    EXPECT_TRUE(EndsWith(lines[0], " ms: 8 calls went on without waiting longer")) << lines[0];
+
+    test::AdvanceClock(60000);
+    spell(0, 0);
+    lines = BusyLines(h);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("GPU 0 was busy 2 times since the last such line, for at most ", 0), 0u) << lines[1];
+    EXPECT_TRUE(EndsWith(lines[1], " ms: 3 calls went on without waiting longer")) << lines[1];
+
+    test::AdvanceClock(60000);
+    spell(0, 0);
+    lines = BusyLines(h);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(EndsWith(lines[2], " ms: 1 call went on without waiting longer")) << lines[2];
+
+    test::AdvanceClock(60000);
+    spell(25, 4);
+    lines = BusyLines(h);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_TRUE(EndsWith(lines[3], " ms: 101 calls went on without waiting longer")) << lines[3];
 }
 
 // Register 0x1C stops answering between the press's read and its write:
@@ -306,6 +461,34 @@ TEST_F(BusReentryTest, AChipThatStopsAnsweringDuringThePressIsToldApart)
               std::string::npos)
         << h.prompts[1].text;
     EXPECT_EQ(chip.regs[0x17], 0x40);
+}
+
+// Two of the host's threads describe GPUs 0 and 1 for the first time at
+// once: each binds the host's functions while the other's scan already
+// calls through them.
+TEST(HostTableTest, TwoGpusDescribedForTheFirstTimeOnTwoThreads)
+{
+    for (int round = 0; round < 20; ++round) {
+        test::PluginHarness h;
+        std::mutex bus;
+        h.model.transactionLock = &bus;
+        h.AddGpuWithChip();
+        h.AddGpuWithChip();
+        std::atomic<int> ready{0};
+        int32_t found[2] = {-1, -1};
+        auto describe = [&](int g) {
+            ++ready;
+            while (ready.load() < 2) {
+            }
+            found[g] = Describe(static_cast<uint32_t>(g) << 16);
+        };
+        std::thread first(describe, 0), second(describe, 1);
+        first.join();
+        second.join();
+        h.model.transactionLock = nullptr;
+        EXPECT_EQ(found[0], 1);
+        EXPECT_EQ(found[1], 1);
+    }
 }
 
 // Of many threads that try at once, exactly one claims the flag, and a
