@@ -4,8 +4,8 @@
 #     A GoogleTest program of the native build; each test case is its own
 #     ctest entry. Label "threads": the host calls in from several threads or
 #     from inside the plug-in's own sequences; such programs also run under
-#     ThreadSanitizer (preset tsan, which builds them alone: list new ones
-#     among its targets in CMakePresets.json).
+#     ThreadSanitizer (preset tsan builds the target threads_tests, which
+#     depends on every program so labelled, and runs the label).
 #   vt_add_wine_test(NAME <name> SOURCES <files...> LIBS <libs...>)
 #     A GoogleTest program of the Windows builds (win64 under wine64, win32
 #     under 32-bit wine), run as one ctest entry through wine (one wine start
@@ -31,6 +31,12 @@ function(vt_add_native_test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if("threads" IN_LIST T_LABELS)
+    if(NOT TARGET threads_tests)
+      add_custom_target(threads_tests)
+    endif()
+    add_dependencies(threads_tests ${T_NAME})
+  endif()
   if(T_LABELS)
     gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
   else()

@@ -29,6 +29,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <string>
@@ -39,6 +40,7 @@
 #include "sim/host_exports.h"
 #include "sim/host_policy.h"
 #include "tests/support/box_buttons.h"
+#include "tests/support/gpu_lock_fake.h"
 #include "tests/support/plugin_harness.h"
 #include "tests/support/reading_check.h"
 #include "tests/support/watchdog.h"
@@ -254,8 +256,29 @@ TEST_F(BusStressTest, OldHostMirroringToGpuTwo)
     Run(Config{true, 3, 1, {1, 2}});
 }
 
+// The host's I2C calls, counted per calling thread before the host runs
+// them as it does: how many bus accesses the calls of one thread made,
+// wherever the host carried them out.
+class CountingHost : public sim::HostPolicy {
+public:
+    explicit CountingHost(sim::HostPolicy& inner) : inner_(inner) {}
+    int32_t Run(const std::function<int32_t()>& access) override
+    {
+        ++t_accesses;
+        return inner_.Run(access);
+    }
+    static int ThreadAccesses() { return t_accesses; }
+
+private:
+    sim::HostPolicy& inner_;
+    static thread_local int t_accesses;
+};
+thread_local int CountingHost::t_accesses = 0;
+
 // Three GPUs, each with one chip; GPU 0's window pressed on the host's UI
-// thread while the host's polling goes on.
+// thread while the host's polling goes on. Besides safety, the tests count
+// what got done: presses written, descriptions given, rounds whose readings
+// reached the bus.
 class HostPatternTest : public ::testing::Test {
 protected:
     static constexpr uint32_t kGpus = 3;
@@ -265,27 +288,56 @@ protected:
     HostPatternTest()
         : watchdog(std::string("HostPatternTest.") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
     {
+        for (int i = 0; i < 20; ++i)
+            kPresses.push_back(i % 4 < 2 ? kUp : kDown);
     }
     ~HostPatternTest() override { sim::SetHostPolicy(nullptr); }
 
-    // The GPUs, each described once as a host does at start; from then on
-    // every transaction runs under the model's lock and takes a little
-    // time, as on a real bus.
-    void StartHost()
+    // The GPUs, each listed once as a host does at start (what each source
+    // gave is kept); from then on every transaction runs under the model's
+    // lock and takes a little time, as on a real bus, and the host runs its
+    // I2C calls as `host` does.
+    void StartHost(sim::HostPolicy& host)
     {
         for (uint32_t g = 0; g < kGpus; ++g)
             h.AddGpuWithChip(1, 0);
-        for (uint32_t g = 0; g < kGpus; ++g) {
-            SourceDescriptor desc = {};
-            EXPECT_EQ(GetSourceDesc(g << 16, &desc), 1) << "GPU " << g;
-        }
+        for (uint32_t g = 0; g < kGpus; ++g)
+            for (uint32_t s = 0; s < kSourcesPerGpu; ++s) {
+                SourceDescriptor desc = {};
+                listed[g][s] = GetSourceDesc(g << 16 | s, &desc);
+            }
+        ASSERT_EQ(listed[0][0], 1);
         h.model.ClearTrace();
         h.model.transactionLock = &bus;
         sim::g_onHostCall = [] { std::this_thread::sleep_for(kTransactionTime); };
+        counting = std::make_unique<CountingHost>(host);
+        sim::SetHostPolicy(counting.get());
     }
 
     float Read(uint32_t index) { return test::WatchedReading(readings, GetSourceData, index); }
-    void PollRound() { test::PollRound(readings, kGpus, GetSourceData); }
+
+    // One polling round of every source of `gpus` GPUs (every source of GPU
+    // 0 when 1): true when its readings reached the bus.
+    bool PollRound(uint32_t gpus)
+    {
+        const int before = CountingHost::ThreadAccesses();
+        test::PollRound(readings, gpus, GetSourceData);
+        return CountingHost::ThreadAccesses() > before;
+    }
+
+    // Every source of the given GPUs described again, as the host lists
+    // them; counts the requests that gave less than the first listing.
+    void Redescribe(uint32_t firstGpu, uint32_t gpus)
+    {
+        for (uint32_t g = firstGpu; g < firstGpu + gpus; ++g)
+            for (uint32_t s = 0; s < kSourcesPerGpu; ++s) {
+                SourceDescriptor desc = {};
+                const int32_t got = test::Watchdog::Watch("GetSourceDesc", g << 16 | s,
+                                                          [&] { return GetSourceDesc(g << 16 | s, &desc); });
+                ++descriptions;
+                refused += got < listed[g][s] ? 1 : 0;
+            }
+    }
 
     // GPU 0's voltage window: whileUp runs while each box is up, then the
     // box is answered with the next of kPresses, and EXIT after them.
@@ -294,6 +346,7 @@ protected:
         h.onPrompt = [this, whileUp](const test::PromptCall& call) {
             if (call.caption != "VRM Voltage Control")
                 return 1;
+            shownTexts.push_back(call.text);
             whileUp();
             int answer = answers.size() < kPresses.size() ? kPresses[answers.size()] : kExit;
             answers.push_back(answer);
@@ -303,9 +356,8 @@ protected:
     }
 
     // Every write kept the safety rule, every reading was one the plug-in may
-    // give back, and the window ended with EXIT. A press may have written
-    // nothing (the chip was busy): that is not judged.
-    void ExpectSafeAndSane(int32_t setupResult)
+    // give back, and the window ended with EXIT.
+    test::WriteJudge ExpectSafeAndSane(int32_t setupResult)
     {
         sim::SetHostPolicy(nullptr);
         h.model.transactionLock = nullptr;
@@ -316,41 +368,70 @@ protected:
         EXPECT_EQ(readings.Implausible(), 0)
             << "of " << readings.Readings() << " readings; first: " << readings.First();
         EXPECT_EQ(setupResult, 1);
-        ASSERT_FALSE(answers.empty());
-        EXPECT_EQ(answers.back(), kExit);
+        EXPECT_FALSE(answers.empty());
+        if (!answers.empty()) {
+            EXPECT_EQ(answers.back(), kExit);
+        }
         RecordProperty("readings", readings.Readings());
         RecordProperty("vidWrites", judge.VidWrites());
+        return judge;
+    }
+
+    // Every press was written (and EXIT wrote the value shown back once),
+    // and no showing said that the chip was busy.
+    void ExpectEveryPressWritten(const test::WriteJudge& judge)
+    {
+        EXPECT_EQ(judge.VidWrites(), static_cast<int>(kPresses.size()) + 1)
+            << "VID writes of " << kPresses.size() << " presses and EXIT";
+        int busy = 0;
+        for (const std::string& text : shownTexts)
+            busy += text.find("is busy") != std::string::npos ? 1 : 0;
+        EXPECT_EQ(busy, 0) << "of " << shownTexts.size() << " showings";
+    }
+
+    // Readings reached the bus in most of the rounds.
+    void ExpectReadingsReachedTheBus(int rounds, int roundsOnTheBus)
+    {
+        EXPECT_GT(rounds, 0);
+        EXPECT_GT(2 * roundsOnTheBus, rounds) << roundsOnTheBus << " of " << rounds << " rounds reached the bus";
     }
 
     // Declared first, so that it watches until everything else is gone.
     test::Watchdog watchdog;
     test::PluginHarness h;
     std::mutex bus;  // the model's transaction lock
+    std::unique_ptr<CountingHost> counting;
     test::ReadingCheck readings;
-    const std::vector<int> kPresses = {kUp, kUp, kDown, kDown};
+    int32_t listed[kGpus][kSourcesPerGpu] = {};
+    int descriptions = 0, refused = 0;
+    std::vector<int> kPresses;
     std::vector<int> answers;
+    std::vector<std::string> shownTexts;
 };
 
 // A host that serialises its hardware access: one recursive hardware mutex,
 // which its I2C functions take and its polling thread holds across a whole
-// round of readings of every source of every GPU, while the person presses
-// UP and DOWN in GPU 0's window on the UI thread. A press that holds GPU 0's
-// lock waits in the host's I2C function for the mutex; the polling thread,
-// holding the mutex, comes to GPU 0's sources in its round.
+// polling round of GPU 0's sources, describing them again inside the round,
+// while the person presses UP and DOWN in GPU 0's window on the UI thread.
+// A press that holds GPU 0's lock waits in the host's I2C function for the
+// mutex; the polling thread, holding the mutex, comes to GPU 0 in its round.
+// Every press is written, and no description is refused.
 TEST_F(HostPatternTest, HostHoldingItsHardwareMutexAcrossAPollingRound)
 {
     constexpr int kMaxRounds = 5000;
-    StartHost();
     sim::SerialisedHost host;
-    sim::SetHostPolicy(&host);
+    StartHost(host);
     test::Watchdog::NameThread("UI thread");
     std::atomic<bool> pressing{true};
+    int rounds = 0, roundsOnTheBus = 0;
     std::thread poller([&] {
         test::Watchdog::NameThread("polling thread");
-        for (int round = 0; round < kMaxRounds && pressing; ++round) {
+        for (; rounds < kMaxRounds && pressing; ++rounds) {
             {
                 std::lock_guard<sim::SerialisedHost> holding(host);
-                PollRound();
+                roundsOnTheBus += PollRound(1) ? 1 : 0;
+                if (rounds % 4 == 0)
+                    Redescribe(0, 1);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the polling interval
         }
@@ -359,32 +440,38 @@ TEST_F(HostPatternTest, HostHoldingItsHardwareMutexAcrossAPollingRound)
     int32_t result = PressWindow([] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
     pressing = false;
     poller.join();
-    ExpectSafeAndSane(result);
+    ExpectEveryPressWritten(ExpectSafeAndSane(result));
+    EXPECT_GT(descriptions, 0);
+    EXPECT_EQ(refused, 0) << "of " << descriptions << " descriptor requests";
+    ExpectReadingsReachedTheBus(rounds, roundsOnTheBus);
 }
 
-// A host whose I2C functions run on its UI thread: a worker thread's reading
-// is queued for the UI thread and waits for it, and the UI thread reads one
-// source of every GPU on each tick of its timer, before and while GPU 0's
-// window is up, serving the queue between ticks as its message loop does. A
-// worker's reading holds its GPU's lock while it waits for the UI thread;
-// the UI thread's next tick reads that GPU.
+// A host whose I2C functions run on its UI thread: a worker thread polls
+// every source of every GPU nonstop, its calls queued for the UI thread and
+// waited for; the UI thread reads one source of every GPU on each tick of
+// its timer and describes every source again now and then, serving the
+// queue as its message loop does, also while it waits for a GPU's lock.
+// Every press is written, no showing says the chip is busy, and no
+// description is refused.
 TEST_F(HostPatternTest, HostRunningItsI2CFunctionsOnItsUiThread)
 {
     constexpr int kMaxRounds = 5000;
-    StartHost();
     test::Watchdog::NameThread("UI thread");
     sim::UiQueueHost host;
-    sim::SetHostPolicy(&host);
+    test::SentMessageQueue queue([&host] { return host.Serve() > 0; });
+    StartHost(host);
     std::atomic<bool> working{true}, workerDone{false};
+    std::atomic<int> rounds{0}, roundsOnTheBus{0};
     std::thread worker([&] {
         test::Watchdog::NameThread("worker");
-        for (int round = 0; round < kMaxRounds && working; ++round)
-            PollRound();
+        for (; rounds < kMaxRounds && working; ++rounds)
+            roundsOnTheBus += PollRound(kGpus) ? 1 : 0;
         workerDone = true;
     });
     uint32_t tick = 0;
-    // The UI thread's message loop for a while: the timer's readings, and
-    // the queued calls served between them.
+    // The UI thread's message loop for a while: the timer's readings, a
+    // listing of every source now and then, and the queued calls served
+    // between them.
     auto runMessages = [&](std::chrono::milliseconds span) {
         const auto end = std::chrono::steady_clock::now() + span;
         do {
@@ -392,6 +479,8 @@ TEST_F(HostPatternTest, HostRunningItsI2CFunctionsOnItsUiThread)
             const uint32_t source = tick++ % kSourcesPerGpu;
             for (uint32_t g = 0; g < kGpus; ++g)
                 Read(g << 16 | source);
+            if (tick % 8 == 0)
+                Redescribe(0, kGpus);
             host.Serve();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         } while (std::chrono::steady_clock::now() < end);
@@ -405,7 +494,31 @@ TEST_F(HostPatternTest, HostRunningItsI2CFunctionsOnItsUiThread)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     worker.join();
-    ExpectSafeAndSane(result);
+    ExpectEveryPressWritten(ExpectSafeAndSane(result));
+    EXPECT_GT(descriptions, 0);
+    EXPECT_EQ(refused, 0) << "of " << descriptions << " descriptor requests";
+    ExpectReadingsReachedTheBus(rounds, roundsOnTheBus);
+}
+
+// Eight of the host's threads poll GPU 0 in tight loops: every press of its
+// window and every descriptor request still gets through.
+TEST_F(HostPatternTest, EightThreadsPollingOneGpuStarveNoPressAndNoDescription)
+{
+    sim::SerialisedHost host;  // the bus is one: each access under the mutex
+    StartHost(host);
+    std::atomic<bool> pressing{true};
+    std::vector<std::thread> pollers;
+    for (int t = 0; t < 8; ++t)
+        pollers.emplace_back([&] {
+            while (pressing)
+                PollRound(1);
+        });
+    int32_t result = PressWindow([this] { Redescribe(0, 1); });
+    pressing = false;
+    for (std::thread& t : pollers)
+        t.join();
+    ExpectEveryPressWritten(ExpectSafeAndSane(result));
+    EXPECT_EQ(refused, 0) << "of " << descriptions << " descriptor requests";
 }
 
 }  // namespace
