@@ -9,17 +9,152 @@
 
 namespace {
 
-// Gaps and margins of the layout, in pixels.
-constexpr int32_t kButtonGap = 6;
-constexpr int32_t kCaptionPadding = 20;
-constexpr int32_t kMessageMargin = 16;
+// ---- Sizes given in dialog units, turned into pixels with the base units ----
+// A base unit is 4 dialog units wide and 8 dialog units high.
+constexpr int32_t kDialogUnitsPerBaseUnitX = 4;
+constexpr int32_t kDialogUnitsPerBaseUnitY = 8;
+// The narrowest push button, and the height of every push button.
+constexpr int32_t kButtonWidthDlu = 38;
+constexpr int32_t kButtonHeightDlu = 12;
+// What the modern look adds to both.
+constexpr int32_t kModernExtraButtonWidthDlu = 6;
+constexpr int32_t kModernExtraButtonHeightDlu = 1;
+// Room for the countdown (" = 10") that a time-out shows in a caption.
+constexpr int32_t kTimeoutCountdownWidthDlu = 13;
+// The check box's height, which is also the width of its box and gap.
+constexpr int32_t kCheckBoxHeightDlu = 10;
+
+// ---- The text area that the message wraps in, in pixels ----
+// Half the screen, plus a little in the classic look and minus a little in
+// the modern one; a third of the screen in the narrow layout.
+constexpr int32_t kTextAreaScreenDivisor = 2;
+constexpr int32_t kClassicTextAreaBeyondHalfScreen = 80;
+constexpr int32_t kModernTextAreaShortOfHalfScreen = 10;
+constexpr int32_t kNarrowTextAreaScreenDivisor = 3;
+// An icon field in the type word takes the icon's width and this much more
+// off the text area, whether the icon then loads or not.
+constexpr int32_t kTextAreaIconAllowance = 16;
+
+// ---- The message rectangle, in pixels ----
+constexpr int32_t kMessageLeft = 16;
+constexpr int32_t kClassicMessageTop = 16;
 constexpr int32_t kModernMessageTop = 32;
+// What the rectangle adds to the measured text in width and height, and the
+// further height of the modern look.
+constexpr int32_t kMessageExtraWidth = 12;
+constexpr int32_t kMessageExtraHeight = 13;
+constexpr int32_t kModernMessageExtraHeight = 16;
+// The modern look's margin right of the message (the classic dialog ends
+// where the message rectangle does).
+constexpr int32_t kModernMessageRightMargin = 16;
+// Measured to know the height of one line of the message font.
+constexpr char kLineHeightSample[] = "My";
+
+// ---- The icon, in pixels ----
+// Its distance from the dialog's left and top edges.  The message moves right
+// by the icon's width and this margin, and the dialog ends this far right of
+// the message.
+constexpr int32_t kClassicIconMargin = 8;
+constexpr int32_t kModernIconMargin = 24;
+// The icon's control is this much larger than the icon.
+constexpr int32_t kIconControlGrowth = 2;
+
+// ---- The button row, in pixels ----
+constexpr int32_t kButtonGap = 6;
+// A caption's width plus this is its button's width (never below the
+// narrowest button).
+constexpr int32_t kCaptionPadding = 20;
+constexpr int32_t kRowGapAboveButtons = 5;
+// The further gap above the row under an icon or a coloured message area.
+constexpr int32_t kRowGapBelowIconOrColour = 9;
+// The least room left and right of the row; a right-aligned row keeps
+// exactly this much from the dialog's right edge.
+constexpr int32_t kRowSideMargin = 16;
+constexpr int32_t kDialogBottomMarginBelowRow = 12;
+
+// ---- The check box under the row, in pixels ----
+constexpr int32_t kCheckBoxLeft = 17;
+constexpr int32_t kCheckBoxGapBelowRow = 12;
+constexpr int32_t kDialogBottomMarginBelowCheckBox = 8;
+// A check box wider than the dialog widens it to the check box's width plus
+// this before the row is centred; the check box's own place then adds the
+// rest.
+constexpr int32_t kCheckBoxCentringMargin = 16;
+
+// A colour of the parameter record that the caller did not set.
+constexpr uint32_t kColourNotSet = 0xFFFFFFFFu;
 
 // The system's standard icons.
 constexpr uint16_t kIconHand = 32513;
 constexpr uint16_t kIconQuestion = 32514;
 constexpr uint16_t kIconExclamation = 32515;
 constexpr uint16_t kIconAsterisk = 32516;
+
+// One standard button of a button set: its caption entry and its id.
+struct StandardButton {
+    PbCaptionIndex caption;
+    int32_t id;  // 0 ends the set
+};
+
+// The buttons of one value of the type word's button-set field, and the
+// internal flags the set brings (Escape and Close end only a box with
+// Cancel or a box of MB_OK's single OK).
+struct ButtonSet {
+    uint32_t set;
+    StandardButton buttons[3];
+    uint32_t flags;
+};
+
+constexpr ButtonSet kButtonSets[] = {
+    {MB_OK, {{PB_CAPTION_OK, IDOK}}, PB_FLAG_OK_ONLY},
+    {MB_OKCANCEL, {{PB_CAPTION_OK, IDOK}, {PB_CAPTION_CANCEL, IDCANCEL}}, PB_FLAG_HAS_CANCEL},
+    {MB_ABORTRETRYIGNORE, {{PB_CAPTION_ABORT, IDABORT}, {PB_CAPTION_RETRY, IDRETRY}, {PB_CAPTION_IGNORE, IDIGNORE}}, 0},
+    {MB_YESNOCANCEL,
+     {{PB_CAPTION_YES, IDYES}, {PB_CAPTION_NO, IDNO}, {PB_CAPTION_CANCEL, IDCANCEL}},
+     PB_FLAG_HAS_CANCEL},
+    {MB_YESNO, {{PB_CAPTION_YES, IDYES}, {PB_CAPTION_NO, IDNO}}, 0},
+    {MB_RETRYCANCEL, {{PB_CAPTION_RETRY, IDRETRY}, {PB_CAPTION_CANCEL, IDCANCEL}}, PB_FLAG_HAS_CANCEL},
+    {MB_CANCELTRYCONTINUE,
+     {{PB_CAPTION_CANCEL, IDCANCEL}, {PB_CAPTION_TRY_AGAIN, IDTRYAGAIN}, {PB_CAPTION_CONTINUE, IDCONTINUE}},
+     PB_FLAG_HAS_CANCEL},
+    {PB_BTN_CONTINUE_ABORT, {{PB_CAPTION_CONTINUE, IDCONTINUE}, {PB_CAPTION_ABORT, IDABORT}}, 0},
+    {PB_BTN_SKIP_SKIPALL_CANCEL,
+     {{PB_CAPTION_SKIP, PB_ID_SKIP}, {PB_CAPTION_SKIP_ALL, PB_ID_SKIP_ALL}, {PB_CAPTION_CANCEL, IDCANCEL}},
+     PB_FLAG_HAS_CANCEL},
+    {PB_BTN_IGNORE_IGNOREALL_CANCEL,
+     {{PB_CAPTION_IGNORE, IDIGNORE}, {PB_CAPTION_IGNORE_ALL, PB_ID_IGNORE_ALL}, {PB_CAPTION_CANCEL, IDCANCEL}},
+     PB_FLAG_HAS_CANCEL},
+};
+// The field's values 10 to 15 name no set: a single OK, without MB_OK's flag.
+constexpr ButtonSet kUndefinedButtonSet = {0, {{PB_CAPTION_OK, IDOK}}, 0};
+
+// Yes to All follows Yes, and No to All follows No, when the type word asks
+// for them; only the Yes/No sets have those buttons to follow.
+struct ToAllButton {
+    int32_t after;
+    uint32_t typeBit;
+    PbCaptionIndex caption;
+    int32_t id;
+};
+
+constexpr ToAllButton kToAllButtons[] = {
+    {IDYES, PB_ADD_YES_TO_ALL, PB_CAPTION_YES_TO_ALL, PB_ID_YES_TO_ALL},
+    {IDNO, PB_ADD_NO_TO_ALL, PB_CAPTION_NO_TO_ALL, PB_ID_NO_TO_ALL},
+};
+
+// The don't-ask-again check box, in order of precedence: the first of its
+// bits present in the type word wins.
+struct CheckBoxKind {
+    uint32_t typeBit;
+    PbCaptionIndex caption;
+    uint32_t flag;
+};
+
+constexpr CheckBoxKind kCheckBoxKinds[] = {
+    {PB_CHECK_DONT_ASK, PB_CAPTION_DONT_ASK, PB_FLAG_DONT_ASK},
+    {PB_CHECK_DONT_TELL, PB_CAPTION_DONT_TELL, PB_FLAG_DONT_TELL},
+    {PB_CHECK_DONT_SHOW, PB_CAPTION_DONT_SHOW, PB_FLAG_DONT_SHOW},
+};
 
 // The largest row: Yes, Yes to All, No, No to All, Cancel, Help, Report.
 constexpr int kMaxRowButtons = 7;
@@ -48,14 +183,26 @@ int32_t TextWidth(LayoutMetrics& metrics, const char* text)
     return metrics.MeasureText(text, static_cast<int32_t>(std::strlen(text))).cx;
 }
 
+int32_t LineHeight(LayoutMetrics& metrics)
+{
+    return metrics.MeasureText(kLineHeightSample, static_cast<int32_t>(sizeof(kLineHeightSample) - 1)).cy;
+}
+
+int32_t TextAreaWidth(int32_t screenWidth, bool modern, bool narrow)
+{
+    if (narrow)
+        return screenWidth / kNarrowTextAreaScreenDivisor;
+    const int32_t halfScreen = screenWidth / kTextAreaScreenDivisor;
+    return modern ? halfScreen - kModernTextAreaShortOfHalfScreen : halfScreen + kClassicTextAreaBeyondHalfScreen;
+}
+
 }  // namespace
 
 // The push buttons of the row, in creation order: the button set (standard
 // or custom), then Help, then Report.
 struct CPromptDialog::ButtonRow {
     struct Button {
-        int captionIndex;  // entry of m_szCaptions, or -1 for a custom token
-        const char* text;  // the custom token
+        const char* text;  // a caption entry, or a token of customList
         int32_t width;
         uint16_t id;
     };
@@ -65,12 +212,10 @@ struct CPromptDialog::ButtonRow {
     // Working copy of the custom list; the tokens point into it.
     char customList[PB_TEXT_CHARS] = {};
 
-    void AddCaption(const CPromptDialog& dialog, int captionIndex, int32_t id)
+    void Add(const char* text, int32_t width, int32_t id)
     {
-        if (count < kMaxRowButtons) {
-            buttons[count++] = {captionIndex, nullptr, dialog.m_nCaptionWidths[captionIndex],
-                                static_cast<uint16_t>(id)};
-        }
+        if (count < kMaxRowButtons)
+            buttons[count++] = {text, width, static_cast<uint16_t>(id)};
     }
 
     int32_t TotalWidth() const
@@ -107,22 +252,20 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
 
     // Message rectangle: the text wrapped within the text area's width.
     const bool modern = m_bModernLook != 0;
-    const int32_t screenWidth = metrics.GetScreenWidth();
     const PbSize iconSize = metrics.GetIconSize();
-    int32_t areaWidth = modern ? screenWidth / 2 - 10 : screenWidth / 2 + 80;
-    if (m_bNarrow)
-        areaWidth = screenWidth / 3;
+    int32_t areaWidth = TextAreaWidth(metrics.GetScreenWidth(), modern, m_bNarrow != 0);
     if ((type & MB_ICONMASK) != 0)
-        areaWidth -= iconSize.cx + 16;
+        areaWidth -= iconSize.cx + kTextAreaIconAllowance;
     const char* messageText = MessageText();
     const PbRect wrapped = metrics.MeasureWrappedText(messageText, static_cast<int32_t>(std::strlen(messageText)),
                                                       PbRect{0, 0, areaWidth, areaWidth});
     const int32_t textWidth = wrapped.right;
     const int32_t textHeight = wrapped.bottom;
-    const int32_t lineHeight = metrics.MeasureText("My", 2).cy;
-    m_rcMessage = {kMessageMargin, modern ? kModernMessageTop : kMessageMargin, textWidth + 28,
-                   textHeight + (modern ? 61 : 29)};
-    PbRect dialogRect = {0, 0, m_rcMessage.right - m_rcMessage.left + 16 + (modern ? 16 : 0), 0};
+    const int32_t lineHeight = LineHeight(metrics);
+    const int32_t messageTop = modern ? kModernMessageTop : kClassicMessageTop;
+    m_rcMessage = {kMessageLeft, messageTop, kMessageLeft + textWidth + kMessageExtraWidth,
+                   messageTop + textHeight + kMessageExtraHeight + (modern ? kModernMessageExtraHeight : 0)};
+    PbRect dialogRect = {0, 0, m_rcMessage.right + (modern ? kModernMessageRightMargin : 0), 0};
 
     m_dlgTemplate = {PB_DIALOG_STYLE, 0, 0, 0, 0, 0, 0};
     if (type & MB_SYSTEMMODAL)
@@ -132,11 +275,12 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
     PbRect iconRect = {0, 0, 0, 0};
     m_hIcon = LoadDialogIcon(metrics, params);
     if (m_hIcon) {
-        const int32_t margin = modern ? 24 : 8;
+        const int32_t margin = modern ? kModernIconMargin : kClassicIconMargin;
         m_rcMessage.left += margin + iconSize.cx;
         m_rcMessage.right += margin + iconSize.cx;
         dialogRect.right = m_rcMessage.right + margin;
-        iconRect = {margin, margin, margin + iconSize.cx + 2, margin + iconSize.cy + 2};
+        iconRect = {margin, margin, margin + iconSize.cx + kIconControlGrowth,
+                    margin + iconSize.cy + kIconControlGrowth};
         AddItem(PB_KIND_STATIC, PB_ID_ICON, &iconRect, "");
         if (modern && textHeight > lineHeight) {
             const int32_t height = m_rcMessage.bottom - m_rcMessage.top;
@@ -156,53 +300,45 @@ CPromptDialog::CPromptDialog(LayoutMetrics& metrics, PbWindow owner, const char*
     CollectButtons(metrics, row);
     const int32_t rowWidth = row.TotalWidth();
 
-    // The don't-ask-again check box: the first of its bits present wins.
-    int checkBoxCaption = -1;
-    if (type & PB_CHECK_DONT_ASK) {
-        checkBoxCaption = PB_CAPTION_DONT_ASK;
-        m_nInternalFlags |= PB_FLAG_DONT_ASK;
-    } else if (type & PB_CHECK_DONT_TELL) {
-        checkBoxCaption = PB_CAPTION_DONT_TELL;
-        m_nInternalFlags |= PB_FLAG_DONT_TELL;
-    } else if (type & PB_CHECK_DONT_SHOW) {
-        checkBoxCaption = PB_CAPTION_DONT_SHOW;
-        m_nInternalFlags |= PB_FLAG_DONT_SHOW;
+    const CheckBoxKind* checkBox = nullptr;
+    for (const CheckBoxKind& kind : kCheckBoxKinds) {
+        if (type & kind.typeBit) {
+            checkBox = &kind;
+            m_nInternalFlags |= kind.flag;
+            break;
+        }
     }
-    const int32_t checkBoxWidth = checkBoxCaption >= 0 ? m_nCaptionWidths[checkBoxCaption] + m_nCheckBoxHeight : 0;
+    const int32_t checkBoxWidth = checkBox != nullptr ? m_nCaptionWidths[checkBox->caption] + m_nCheckBoxHeight : 0;
 
     // Button row under the text (and the icon), centred or right-aligned.
-    int32_t rowTop = std::max(m_rcMessage.bottom, iconRect.bottom) + 5;
+    int32_t rowTop = std::max(m_rcMessage.bottom, iconRect.bottom) + kRowGapAboveButtons;
     if (m_hIcon || m_hBackgroundBrush)
-        rowTop += 9;
+        rowTop += kRowGapBelowIconOrColour;
     const PbRect rowRect = {0, rowTop, rowWidth, rowTop + m_nButtonHeight};
     if (m_nDefaultButton > row.count)
         m_nDefaultButton = 1;
-    dialogRect.bottom = rowRect.bottom + 12;
-    dialogRect.right = std::max(dialogRect.right, rowWidth + 32);
-    if (dialogRect.right - dialogRect.left < checkBoxWidth)
-        dialogRect.right = checkBoxWidth + 16;
-    int32_t x = (dialogRect.right - dialogRect.left - rowWidth) / 2;
+    dialogRect.bottom = rowRect.bottom + kDialogBottomMarginBelowRow;
+    dialogRect.right = std::max(dialogRect.right, rowWidth + 2 * kRowSideMargin);
+    if (dialogRect.right < checkBoxWidth)
+        dialogRect.right = checkBoxWidth + kCheckBoxCentringMargin;
+    int32_t x = (dialogRect.right - rowWidth) / 2;
     if (m_bButtonsRight)
-        x = dialogRect.right - rowWidth - 16;
+        x = dialogRect.right - rowWidth - kRowSideMargin;
 
     for (int i = 0; i < row.count; ++i) {
         const ButtonRow::Button& button = row.buttons[i];
-        if (button.captionIndex >= 0) {
-            x += AddButton(button.captionIndex, button.id, x, rowTop);
-        } else {
-            const PbRect rect = {x, rowTop, x + button.width, rowTop + m_nButtonHeight};
-            AddItem(PB_KIND_BUTTON, button.id, &rect, button.text);
-            x += button.width + kButtonGap;
-        }
+        const PbRect buttonRect = {x, rowRect.top, x + button.width, rowRect.bottom};
+        AddItem(PB_KIND_BUTTON, button.id, &buttonRect, button.text);
+        x += button.width + kButtonGap;
     }
 
-    if (checkBoxCaption >= 0) {
-        const int32_t top = rowRect.top + m_nButtonHeight + 12;
-        const PbRect checkBoxRect = {17, top, 17 + checkBoxWidth, top + m_nCheckBoxHeight};
-        AddItem(PB_KIND_CHECKBOX, static_cast<uint16_t>(PB_ID_CHECKBOX), &checkBoxRect, m_szCaptions[checkBoxCaption]);
-        dialogRect.bottom = checkBoxRect.bottom + 8;
-        if (dialogRect.right - dialogRect.left < checkBoxWidth + 17)
-            dialogRect.right = dialogRect.left + checkBoxWidth + 17;
+    if (checkBox != nullptr) {
+        const int32_t top = rowRect.bottom + kCheckBoxGapBelowRow;
+        const PbRect checkBoxRect = {kCheckBoxLeft, top, kCheckBoxLeft + checkBoxWidth, top + m_nCheckBoxHeight};
+        AddItem(PB_KIND_CHECKBOX, static_cast<uint16_t>(PB_ID_CHECKBOX), &checkBoxRect,
+                m_szCaptions[checkBox->caption]);
+        dialogRect.bottom = checkBoxRect.bottom + kDialogBottomMarginBelowCheckBox;
+        dialogRect.right = std::max(dialogRect.right, checkBoxRect.right);
     }
 
     const PbDialogUnitRect size = ToDialogUnits(dialogRect);
@@ -237,10 +373,10 @@ void CPromptDialog::CopyRequest(LayoutMetrics& metrics, PbWindow owner, uint32_t
     // part of the dialog with the window colour unless told otherwise.
     if (m_bModernLook) {
         m_bButtonsRight = 1;
-        if (m_crBackgroundColor == 0xFFFFFFFFu)
+        if (m_crBackgroundColor == kColourNotSet)
             m_crBackgroundColor = metrics.GetWindowColor();
     }
-    if (m_crBackgroundColor != 0xFFFFFFFFu)
+    if (m_crBackgroundColor != kColourNotSet)
         m_hBackgroundBrush = metrics.CreateSolidBrush(m_crBackgroundColor);
 }
 
@@ -251,17 +387,21 @@ void CPromptDialog::ComputeButtonMetrics(LayoutMetrics& metrics)
     // every conversion to dialog units a division by zero.
     m_nBaseUnitX = std::max<int32_t>(1, static_cast<int32_t>(baseUnits & 0xFFFF));
     m_nBaseUnitY = std::max<int32_t>(1, static_cast<int32_t>(baseUnits >> 16));
-    const int32_t bx = m_nBaseUnitX;
-    const int32_t by = m_nBaseUnitY;
+    const auto pixelsAcross = [this](int32_t dialogUnits) {
+        return PbMulDiv(dialogUnits, m_nBaseUnitX, kDialogUnitsPerBaseUnitX);
+    };
+    const auto pixelsDown = [this](int32_t dialogUnits) {
+        return PbMulDiv(dialogUnits, m_nBaseUnitY, kDialogUnitsPerBaseUnitY);
+    };
 
-    m_nButtonWidth = PbMulDiv(38, bx, 4);
-    m_nButtonHeight = PbMulDiv(12, by, 8);
-    m_nTimeoutExtraWidth = PbMulDiv(13, bx, 4);
+    m_nButtonWidth = pixelsAcross(kButtonWidthDlu);
+    m_nButtonHeight = pixelsDown(kButtonHeightDlu);
+    m_nTimeoutExtraWidth = pixelsAcross(kTimeoutCountdownWidthDlu);
     if (m_bModernLook) {
-        m_nButtonWidth += PbMulDiv(6, bx, 4);
-        m_nButtonHeight += PbMulDiv(1, by, 8);
+        m_nButtonWidth += pixelsAcross(kModernExtraButtonWidthDlu);
+        m_nButtonHeight += pixelsDown(kModernExtraButtonHeightDlu);
     }
-    m_nCheckBoxHeight = PbMulDiv(10, by, 8);
+    m_nCheckBoxHeight = pixelsDown(kCheckBoxHeightDlu);
 }
 
 void CPromptDialog::ReadTexts(LayoutMetrics& metrics, const char* message, const char* caption,
@@ -346,18 +486,18 @@ void CPromptDialog::LoadCaptions(LayoutMetrics& metrics, PbModule module)
     }
 }
 
-int32_t CPromptDialog::WithTimeoutWidth(int32_t width) const
+int32_t CPromptDialog::ButtonWidth(LayoutMetrics& metrics, const char* caption) const
 {
-    // Room for the countdown (" = 10") that the time-out shows in a caption.
+    const int32_t width = std::max(TextWidth(metrics, caption) + kCaptionPadding, m_nButtonWidth);
+    // A time-out shows its countdown (" = 10") in the default button's
+    // caption; every button leaves room for it.
     return m_nTimeoutSecs != 0 ? width + m_nTimeoutExtraWidth : width;
 }
 
 void CPromptDialog::MeasureCaptionWidths(LayoutMetrics& metrics)
 {
-    for (int i = 0; i < PB_CAPTION_COUNT; ++i) {
-        const int32_t width = std::max(TextWidth(metrics, m_szCaptions[i]) + kCaptionPadding, m_nButtonWidth);
-        m_nCaptionWidths[i] = WithTimeoutWidth(width);
-    }
+    for (int i = 0; i < PB_CAPTION_COUNT; ++i)
+        m_nCaptionWidths[i] = ButtonWidth(metrics, m_szCaptions[i]);
 }
 
 PbOwnedHandle CPromptDialog::LoadDialogIcon(LayoutMetrics& metrics, const PromptBoxParams& params) const
@@ -380,6 +520,11 @@ PbOwnedHandle CPromptDialog::LoadDialogIcon(LayoutMetrics& metrics, const Prompt
     }
 }
 
+void CPromptDialog::AddCaptionButton(ButtonRow& row, int captionIndex, int32_t id) const
+{
+    row.Add(m_szCaptions[captionIndex], m_nCaptionWidths[captionIndex], id);
+}
+
 bool CPromptDialog::CollectCustomButtons(LayoutMetrics& metrics, ButtonRow& row)
 {
     CopyTextBounded(row.customList, m_szCustomButtons);
@@ -396,11 +541,27 @@ bool CPromptDialog::CollectCustomButtons(LayoutMetrics& metrics, ButtonRow& row)
             ++cursor;
         if (*cursor == '\n')
             *cursor++ = '\0';
-        const int32_t width = WithTimeoutWidth(std::max(TextWidth(metrics, token) + kCaptionPadding, m_nButtonWidth));
-        row.buttons[row.count++] = {-1, token, width, static_cast<uint16_t>(PB_ID_CUSTOM1 + tokens)};
+        row.Add(token, ButtonWidth(metrics, token), PB_ID_CUSTOM1 + tokens);
         ++tokens;
     }
     return tokens > 0;
+}
+
+void CPromptDialog::CollectStandardButtons(ButtonRow& row)
+{
+    const ButtonSet* chosen = &kUndefinedButtonSet;
+    for (const ButtonSet& set : kButtonSets)
+        if (set.set == (m_nStyle & MB_TYPEMASK))
+            chosen = &set;
+    m_nInternalFlags |= chosen->flags;
+    for (const StandardButton& button : chosen->buttons) {
+        if (button.id == 0)
+            break;
+        AddCaptionButton(row, button.caption, button.id);
+        for (const ToAllButton& toAll : kToAllButtons)
+            if (toAll.after == button.id && (m_nStyle & toAll.typeBit) != 0)
+                AddCaptionButton(row, toAll.caption, toAll.id);
+    }
 }
 
 void CPromptDialog::CollectButtons(LayoutMetrics& metrics, ButtonRow& row)
@@ -408,82 +569,26 @@ void CPromptDialog::CollectButtons(LayoutMetrics& metrics, ButtonRow& row)
     // A custom list replaces the standard set.  A list of separators only
     // names no button; the standard set stays then, so that the box can
     // always be ended.
-    if (m_szCustomButtons[0] == '\0' || !CollectCustomButtons(metrics, row)) {
-        const bool yesToAll = (m_nStyle & PB_ADD_YES_TO_ALL) != 0;
-        const bool noToAll = (m_nStyle & PB_ADD_NO_TO_ALL) != 0;
-        switch (m_nStyle & MB_TYPEMASK) {
-        case MB_OK:
-            row.AddCaption(*this, PB_CAPTION_OK, IDOK);
-            m_nInternalFlags |= PB_FLAG_OK_ONLY;
-            break;
-        case MB_OKCANCEL:
-            row.AddCaption(*this, PB_CAPTION_OK, IDOK);
-            row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
-            m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
-            break;
-        case MB_ABORTRETRYIGNORE:
-            row.AddCaption(*this, PB_CAPTION_ABORT, IDABORT);
-            row.AddCaption(*this, PB_CAPTION_RETRY, IDRETRY);
-            row.AddCaption(*this, PB_CAPTION_IGNORE, IDIGNORE);
-            break;
-        case MB_YESNOCANCEL:
-        case MB_YESNO:
-            row.AddCaption(*this, PB_CAPTION_YES, IDYES);
-            if (yesToAll)
-                row.AddCaption(*this, PB_CAPTION_YES_TO_ALL, PB_ID_YES_TO_ALL);
-            row.AddCaption(*this, PB_CAPTION_NO, IDNO);
-            if (noToAll)
-                row.AddCaption(*this, PB_CAPTION_NO_TO_ALL, PB_ID_NO_TO_ALL);
-            if ((m_nStyle & MB_TYPEMASK) == MB_YESNOCANCEL) {
-                row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
-                m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
-            }
-            break;
-        case MB_RETRYCANCEL:
-            row.AddCaption(*this, PB_CAPTION_RETRY, IDRETRY);
-            row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
-            m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
-            break;
-        case MB_CANCELTRYCONTINUE:
-            row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
-            row.AddCaption(*this, PB_CAPTION_TRY_AGAIN, IDTRYAGAIN);
-            row.AddCaption(*this, PB_CAPTION_CONTINUE, IDCONTINUE);
-            m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
-            break;
-        case PB_BTN_CONTINUE_ABORT:
-            row.AddCaption(*this, PB_CAPTION_CONTINUE, IDCONTINUE);
-            row.AddCaption(*this, PB_CAPTION_ABORT, IDABORT);
-            break;
-        case PB_BTN_SKIP_SKIPALL_CANCEL:
-            row.AddCaption(*this, PB_CAPTION_SKIP, PB_ID_SKIP);
-            row.AddCaption(*this, PB_CAPTION_SKIP_ALL, PB_ID_SKIP_ALL);
-            row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
-            m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
-            break;
-        case PB_BTN_IGNORE_IGNOREALL_CANCEL:
-            row.AddCaption(*this, PB_CAPTION_IGNORE, IDIGNORE);
-            row.AddCaption(*this, PB_CAPTION_IGNORE_ALL, PB_ID_IGNORE_ALL);
-            row.AddCaption(*this, PB_CAPTION_CANCEL, IDCANCEL);
-            m_nInternalFlags |= PB_FLAG_HAS_CANCEL;
-            break;
-        default:  // 10 to 15
-            row.AddCaption(*this, PB_CAPTION_OK, IDOK);
-            break;
-        }
-    }
+    if (m_szCustomButtons[0] == '\0' || !CollectCustomButtons(metrics, row))
+        CollectStandardButtons(row);
     if (m_nStyle & MB_HELP)
-        row.AddCaption(*this, PB_CAPTION_HELP, PB_ID_HELP);
+        AddCaptionButton(row, PB_CAPTION_HELP, PB_ID_HELP);
     if (m_pfnReportCallback != nullptr)
-        row.AddCaption(*this, PB_CAPTION_REPORT, PB_ID_REPORT);
+        AddCaptionButton(row, PB_CAPTION_REPORT, PB_ID_REPORT);
 }
 
 PbDialogUnitRect CPromptDialog::ToDialogUnits(const PbRect& pixels) const
 {
     // Truncating divisions as the template expects; sizes that do not fit
     // 16 bits (a text of tens of thousands of lines) stop at the largest.
-    return {SaturateToInt16(pixels.left * 4 / m_nBaseUnitX), SaturateToInt16(pixels.top * 8 / m_nBaseUnitY),
-            SaturateToInt16((pixels.right - pixels.left) * 4 / m_nBaseUnitX),
-            SaturateToInt16((pixels.bottom - pixels.top) * 8 / m_nBaseUnitY)};
+    const auto across = [this](int32_t pixelCount) {
+        return SaturateToInt16(pixelCount * kDialogUnitsPerBaseUnitX / m_nBaseUnitX);
+    };
+    const auto down = [this](int32_t pixelCount) {
+        return SaturateToInt16(pixelCount * kDialogUnitsPerBaseUnitY / m_nBaseUnitY);
+    };
+    return {across(pixels.left), down(pixels.top), across(pixels.right - pixels.left),
+            down(pixels.bottom - pixels.top)};
 }
 
 bool CPromptDialog::AddItem(uint32_t kind, uint16_t id, const PbRect* pixelRect, const char* text)
@@ -510,12 +615,4 @@ bool CPromptDialog::AddItem(uint32_t kind, uint16_t id, const PbRect* pixelRect,
     m_pItems[slot] = std::move(item);
     ++m_dlgTemplate.cdit;
     return true;
-}
-
-int32_t CPromptDialog::AddButton(int captionIndex, uint16_t id, int32_t x, int32_t y)
-{
-    const int32_t width = m_nCaptionWidths[captionIndex];
-    const PbRect rect = {x, y, x + width, y + m_nButtonHeight};
-    AddItem(PB_KIND_BUTTON, id, &rect, m_szCaptions[captionIndex]);
-    return width + kButtonGap;
 }

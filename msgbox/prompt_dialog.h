@@ -76,9 +76,6 @@ public:
     // m_nDefaultButton-th one created becomes the default.  False (nothing
     // added) when all slots are used or there is no memory.
     bool AddItem(uint32_t kind, uint16_t id, const PbRect* pixelRect, const char* text);
-    // A push button with caption entry captionIndex at (x, y); returns the
-    // advance to the next button (its width + 6).
-    int32_t AddButton(int captionIndex, uint16_t id, int32_t x, int32_t y);
 
     void SetDefaultCaptions();
     void ApplyCaptionOverrides(const char (*customCaptions)[PB_TEXT_CHARS]);
@@ -149,9 +146,12 @@ private:
     void ReadRequestText(LayoutMetrics& metrics, PbModule module, const char* source, char* buffer);
     void MeasureCaptionWidths(LayoutMetrics& metrics);
     PbOwnedHandle LoadDialogIcon(LayoutMetrics& metrics, const PromptBoxParams& params) const;
+    // The width of a push button with this caption.
+    int32_t ButtonWidth(LayoutMetrics& metrics, const char* caption) const;
     void CollectButtons(LayoutMetrics& metrics, ButtonRow& row);
     bool CollectCustomButtons(LayoutMetrics& metrics, ButtonRow& row);
-    int32_t WithTimeoutWidth(int32_t width) const;
+    void CollectStandardButtons(ButtonRow& row);
+    void AddCaptionButton(ButtonRow& row, int captionIndex, int32_t id) const;
 
     bool m_bLayoutComplete = true;
 };

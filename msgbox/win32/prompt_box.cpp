@@ -124,8 +124,3 @@ int PromptBox(void* owner, const char* text, const char* caption, uint32_t type,
         return kNoDialog;
     }
 }
-
-int PromptBoxForPlugin(void* owner, const char* text, const char* caption, uint32_t type, const PromptBoxParams* params)
-{
-    return PromptBox(owner, text, caption, type, params);
-}

@@ -26,7 +26,3 @@
 #include "msgbox/prompt_box_params.h"
 
 int PromptBox(void* owner, const char* text, const char* caption, uint32_t type, const PromptBoxParams* params);
-
-// The same function under the name the plug-in's platform layer uses.
-int PromptBoxForPlugin(void* owner, const char* text, const char* caption, uint32_t type,
-                       const PromptBoxParams* params);

@@ -4,12 +4,14 @@
 // equal to the layout, and nothing written past the measured size.
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "msgbox/dialog_template.h"
 #include "msgbox/prompt_dialog.h"
 #include "tests/fuzz/fuzz_prompt_request.h"
 #include "tests/msgbox/widen_latin1.h"
+#include "tests/support/dialog_template_reader.h"
 
 namespace {
 
@@ -18,27 +20,6 @@ void Check(bool condition)
     if (!condition)
         std::abort();
 }
-
-struct Reader {
-    const std::vector<uint8_t>& bytes;
-    std::size_t end;
-    std::size_t at = 0;
-
-    uint16_t Word()
-    {
-        Check(at + 2 <= end);
-        at += 2;
-        return static_cast<uint16_t>(bytes[at - 2] | bytes[at - 1] << 8);
-    }
-    uint32_t DoubleWord() { return Word() | static_cast<uint32_t>(Word()) << 16; }
-    std::string Text()
-    {
-        std::string text;
-        for (uint16_t unit = Word(); unit != 0; unit = Word())
-            text.push_back(static_cast<char>(unit));
-        return text;
-    }
-};
 
 }  // namespace
 
@@ -61,34 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         Check(WriteDialogTemplate(dialog, WidenLatin1, small.data(), small.size()) == 0);
     }
 
-    const PbDialogHeader& h = dialog.m_dlgTemplate;
-    Reader r{block, measured};
-    Check(r.DoubleWord() == h.style);
-    Check(r.DoubleWord() == h.dwExtendedStyle);
-    Check(r.Word() == h.cdit);
-    Check(static_cast<int16_t>(r.Word()) == h.x && static_cast<int16_t>(r.Word()) == h.y);
-    Check(static_cast<int16_t>(r.Word()) == h.cx && static_cast<int16_t>(r.Word()) == h.cy);
-    Check(r.Word() == 0);  // no menu
-    Check(r.Word() == 0);  // the predefined dialog class
-    std::string title = r.Text();
-    Check(title == std::string(dialog.CaptionText()).substr(0, PB_TITLE_CHARS - 1));
-
-    for (int i = 0; i < h.cdit; ++i) {
-        const CPromptItem& item = *dialog.m_pItems[i];
-        while (r.at % 4)
-            Check(block[r.at++] == 0);
-        Check(r.DoubleWord() == item.m_dwStyle);
-        Check(r.DoubleWord() == item.m_dwExStyle);
-        Check(static_cast<int16_t>(r.Word()) == item.m_rcDlgUnits.x);
-        Check(static_cast<int16_t>(r.Word()) == item.m_rcDlgUnits.y);
-        Check(static_cast<int16_t>(r.Word()) == item.m_rcDlgUnits.cx);
-        Check(static_cast<int16_t>(r.Word()) == item.m_rcDlgUnits.cy);
-        Check(r.Word() == item.m_nId);
-        Check(r.Word() == 0xFFFF);
-        Check(r.Word() == item.m_nKind);
-        Check(r.Text() == item.Text());
-        Check(r.Word() == 0);  // no creation data
-    }
-    Check(r.at == measured);
+    const std::string title = std::string(dialog.CaptionText()).substr(0, PB_TITLE_CHARS - 1);
+    Check(DialogTemplateMismatch(block.data(), measured, dialog, title).empty());
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "fake_layout_metrics.h"
 #include "msgbox/dialog_template.h"
 #include "msgbox/prompt_dialog.h"
+#include "tests/support/dialog_template_reader.h"
 #include "widen_latin1.h"
 
 namespace {
@@ -17,32 +18,6 @@ int32_t WidenNothing(const char*, uint16_t*, int32_t)
 {
     return 0;
 }
-
-// Reads the block as the dialog manager does, checking on the way that every
-// item starts on a 4-byte boundary after zero padding.
-struct Reader {
-    const std::vector<uint8_t>& bytes;
-    size_t at = 0;
-
-    uint16_t Word()
-    {
-        at += 2;
-        return static_cast<uint16_t>(bytes.at(at - 2) | (bytes.at(at - 1) << 8));
-    }
-    uint32_t DoubleWord() { return Word() | (static_cast<uint32_t>(Word()) << 16); }
-    std::string Text()  // the test texts are ASCII
-    {
-        std::string text;
-        for (uint16_t unit = Word(); unit != 0; unit = Word())
-            text.push_back(static_cast<char>(unit));
-        return text;
-    }
-    void AlignItem()
-    {
-        for (; at % 4 != 0; ++at)
-            EXPECT_EQ(bytes.at(at), 0) << "padding at " << at;
-    }
-};
 
 class DialogTemplate : public ::testing::Test {
 protected:
@@ -58,34 +33,8 @@ protected:
     // Every field against the layout; returns the items' offsets.
     std::vector<size_t> ExpectLayout(const std::vector<uint8_t>& block, const std::string& title)
     {
-        const PbDialogHeader& h = dialog->m_dlgTemplate;
-        Reader r{block};
-        EXPECT_EQ(r.DoubleWord(), h.style);
-        EXPECT_EQ(r.DoubleWord(), 0u);
-        EXPECT_EQ(r.Word(), h.cdit);
-        for (int16_t field : {h.x, h.y, h.cx, h.cy})
-            EXPECT_EQ(static_cast<int16_t>(r.Word()), field);
-        EXPECT_EQ(r.Word(), 0) << "menu";
-        EXPECT_EQ(r.Word(), 0) << "class";
-        EXPECT_EQ(r.Text(), title);
         std::vector<size_t> offsets;
-        for (int i = 0; i < h.cdit; ++i) {
-            const CPromptItem& item = *dialog->m_pItems[i];
-            SCOPED_TRACE("item " + std::to_string(i));
-            r.AlignItem();
-            offsets.push_back(r.at);
-            EXPECT_EQ(r.DoubleWord(), item.m_dwStyle);
-            EXPECT_EQ(r.DoubleWord(), item.m_dwExStyle);
-            const PbDialogUnitRect& u = item.m_rcDlgUnits;
-            for (int16_t field : {u.x, u.y, u.cx, u.cy})
-                EXPECT_EQ(static_cast<int16_t>(r.Word()), field);
-            EXPECT_EQ(r.Word(), item.m_nId);
-            EXPECT_EQ(r.Word(), 0xFFFF);
-            EXPECT_EQ(r.Word(), item.m_nKind);
-            EXPECT_EQ(r.Text(), item.Text());
-            EXPECT_EQ(r.Word(), 0) << "creation data";
-        }
-        EXPECT_EQ(r.at, block.size()) << "the last item is not padded";
+        EXPECT_EQ(DialogTemplateMismatch(block.data(), block.size(), *dialog, title, &offsets), "");
         return offsets;
     }
 
@@ -97,8 +46,6 @@ protected:
 TEST_F(DialogTemplate, SingleOkBoxByteForByte)
 {
     const std::vector<uint8_t> block = Write(MB_OK, "Hello", "Title");
-    const uint8_t header[] = {0x80, 0x08, 0xC8, 0x90, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(std::equal(std::begin(header), std::end(header), block.begin()));
     // Header 22 bytes + "Title" (12) + 2 of padding; the "Hello" item takes
     // 36 bytes, so OK follows at 72 and ends the block 30 bytes later.
     EXPECT_EQ(ExpectLayout(block, "Title"), (std::vector<size_t>{36, 72}));

@@ -242,7 +242,9 @@ TEST_F(PromptDialogLayout, FirstCheckBoxBitWins)
 
     Build(MB_OK | PB_CHECK_DONT_TELL | PB_CHECK_DONT_SHOW);
     EXPECT_EQ(dialog->m_nInternalFlags, PB_FLAG_OK_ONLY | PB_FLAG_DONT_TELL);
+    EXPECT_STREQ(Item(PB_ID_CHECKBOX)->Text(), "Don't tell me again");
     Build(MB_OK | PB_CHECK_DONT_SHOW);
+    EXPECT_EQ(dialog->m_nInternalFlags, PB_FLAG_OK_ONLY | PB_FLAG_DONT_SHOW);
     EXPECT_STREQ(Item(PB_ID_CHECKBOX)->Text(), "Don't show again");
     // A check box wider than the rest widens the dialog to hold it.
     EXPECT_GE(dialog->m_dlgTemplate.cx, (16 * 6 + 20 + 20 + 17) * 4 / 8);

@@ -64,9 +64,6 @@ TEST(Win32Layout, TextsComeFromTheProgramsStringTable)
     EXPECT_STREQ(box.CaptionText(), "");
     EXPECT_STREQ(box.m_szCaptions[PB_CAPTION_OK], "Fine");
     EXPECT_STREQ(box.m_szCaptions[PB_CAPTION_CANCEL], "Cancel");
-
-    CPromptDialog plain(metrics, nullptr, "Text", "Title", MB_OK | PB_NO_CAPTION_RESOURCES, params);
-    EXPECT_STREQ(plain.m_szCaptions[PB_CAPTION_OK], "OK");
 }
 
 TEST(Win32Layout, HandlesAreReleasedWithTheDialog)
