@@ -5,9 +5,9 @@
 #include "exports/exports.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_state.h"
-#include "plugin/source_catalogue.h"
 #include "sim/host_exports.h"
 #include "tests/support/gpu_lock_fake.h"
+#include "vrm/data_sources.h"
 
 namespace bench {
 

@@ -6,9 +6,9 @@
 #include "bench/alloc_counter.h"
 #include "bench/bench_host.h"
 #include "exports/exports.h"
-#include "plugin/source_catalogue.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
+#include "vrm/data_sources.h"
 
 namespace {
 

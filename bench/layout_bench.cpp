@@ -9,21 +9,22 @@
 #include "msgbox/dialog_template.h"
 #include "msgbox/prompt_dialog.h"
 #include "tests/msgbox/fake_layout_metrics.h"
-#include "tests/msgbox/plugin_boxes.h"
+#include "tests/msgbox/sample_boxes.h"
 #include "tests/msgbox/widen_latin1.h"
 
 namespace {
 
 void BM_LayoutAndTemplate(benchmark::State& state)
 {
-    const PluginBox& box = kPluginBoxes[state.range(0)];
+    const SampleBox sample = SampleBoxes()[static_cast<std::size_t>(state.range(0))];
+    const PluginBox& box = *sample.box;
     PromptBoxParams params;
     params.backgroundColor = box.backgroundColor;
     std::snprintf(params.buttonsText, sizeof params.buttonsText, "%s", box.buttons);
     FakeLayoutMetrics metrics;
     std::vector<uint8_t> block;
     for (auto _ : state) {
-        CPromptDialog dialog(metrics, nullptr, box.text, box.caption, box.type, params);
+        CPromptDialog dialog(metrics, nullptr, sample.text.c_str(), box.caption, box.type, params);
         block.resize(MeasureDialogTemplate(dialog, WidenLatin1));
         benchmark::DoNotOptimize(WriteDialogTemplate(dialog, WidenLatin1, block.data(), block.size()));
     }

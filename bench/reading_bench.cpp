@@ -4,12 +4,12 @@
 
 #include "bench/bench_host.h"
 #include "exports/exports.h"
-#include "plugin/bus_sequence.h"
 #include "plugin/log.h"
 #include "plugin/platform.h"
-#include "plugin/timed_lock.h"
 #include "sim/host_exports.h"
 #include "sim/vt1165_model.h"
+#include "vrm/timed_lock.h"
+#include "vrm/vt1165_device.h"
 
 namespace {
 
@@ -69,14 +69,15 @@ BENCHMARK(BM_TimedLockUncontended);
 // A whole bus sequence entered and left uncontended: what every reading,
 // press and descriptor request pays besides its bus accesses (the check for
 // a call from inside a sequence, the thread number, the lock, the end of a
-// busy spell).
+// busy spell, pinning the chip, the snapshot of the last good values).
 void BM_BusSequenceUncontended(benchmark::State& state)
 {
     sim::Vt1165Model model;
     bench::SetUpDescribedChip(&model, false);
+    Vt1165Device& device = Vt1165Device::OfGpu(0);
     for (auto _ : state) {
-        BusSequence sequence(0, kReadingWaitMs);
-        benchmark::DoNotOptimize(sequence.Entered());
+        ChipAccess chip(device, kReadingWaitMs);
+        benchmark::DoNotOptimize(chip.Entered());
     }
     sim::SetHostModel(nullptr);
 }

@@ -1,8 +1,14 @@
 // VT1165 register map: the registers, bits and values the plug-in relies on.
 // Every access moves one byte through the host's ReadI2CEx or WriteI2CEx.
+// The arithmetic of the codes these registers hold is in chip/vid_codes.h.
 #pragma once
 
 #include <cstdint>
+
+// Where detection looks on each I2C bus of a GPU, and what the chip answers.
+constexpr uint8_t kChipAddress = 0x70;     // the only address tried on each bus
+constexpr uint8_t kRegDeviceId = 0x1A;     // identification register
+constexpr uint8_t kVt1165DeviceId = 0x0A;  // what the VT1165 answers there
 
 // Configuration word, 40 bits little-endian over 0x02..0x06: eight 5-bit
 // fields, field n in bits 5n..5n+4.
@@ -32,17 +38,11 @@ constexpr uint8_t kProtOcp = 0x01;  // over-current protection active
 // Number of active phases, whole byte.
 constexpr uint8_t kRegPhaseCount = 0x0E;
 
-// The four VID registers; bits 0..6 hold a VID code, volts = 0.45 + 0.0125 x code.
+// The four VID registers 0x15..0x18; each holds a VID code in bits 0..6
+// (chip/vid_codes.h). The last, 0x18, is also where the output voltage is
+// read directly (bit 0 of 0x19 set, VID mode other than 3).
 constexpr uint8_t kRegVidFirst = 0x15;
 constexpr uint8_t kRegVidLast = 0x18;
-constexpr uint8_t kVidCodeMask = 0x7F;
-constexpr double kVidRegisterBaseVolts = 0.45;
-constexpr double kVidStepVolts = 0.0125;
-
-// Output voltage read directly (bit 0 of 0x19 set, VID mode other than 3):
-// bits 0..6 in 12.5 mV steps, bit 7 adds 0.45 V.
-constexpr uint8_t kRegVoltageSense = 0x18;
-constexpr uint8_t kVoltageSenseOffsetBit = 7;
 
 // Bit 0 chooses how the output voltage is obtained.
 constexpr uint8_t kRegVoltageMode = 0x19;
@@ -56,10 +56,8 @@ constexpr uint8_t kVidSelectShift = 4;
 constexpr uint8_t kVidSelectMask = 0x03;
 constexpr uint8_t kFixedVoltageMask = 0x03;
 
-// Output current code in bits 0..6; the code 124 stands for m_currentScale amperes.
+// Output current code in bits 0..6 (chip/vid_codes.h).
 constexpr uint8_t kRegCurrent = 0x1E;
-constexpr uint8_t kCurrentCodeMask = 0x7F;
-constexpr double kCurrentFullScaleCode = 124.0;
 
 // VID modes: 0..2 have a table, 3 selects fixed voltages or a VID register.
 constexpr uint8_t kVidModeRegisters = 3;
@@ -68,23 +66,4 @@ constexpr uint8_t kVidModeRegisters = 3;
 inline uint8_t VidRegisterOf(uint8_t vidControl)
 {
     return static_cast<uint8_t>(kRegVidFirst + ((vidControl >> kVidSelectShift) & kVidSelectMask));
-}
-
-// Volts of a VID register's code (VID mode 3, the voltage control window).
-inline float VidRegisterToVolts(uint8_t vid)
-{
-    return static_cast<float>(kVidRegisterBaseVolts + kVidStepVolts * (vid & kVidCodeMask));
-}
-
-// Volts of the direct output-voltage register 0x18.
-inline float VoltageSenseToVolts(uint8_t value)
-{
-    return static_cast<float>(kVidStepVolts * (value & kVidCodeMask) +
-                              kVidRegisterBaseVolts * (value >> kVoltageSenseOffsetBit));
-}
-
-// Amperes of a current-register code at the given scale.
-inline float CurrentCodeToAmps(uint8_t code, float scale)
-{
-    return static_cast<float>(static_cast<double>(scale) * (code & kCurrentCodeMask) / kCurrentFullScaleCode);
 }

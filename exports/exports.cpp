@@ -7,19 +7,14 @@
 // reads and writes the chip.
 #include "exports/exports.h"
 
-#include "plugin/bus_sequence.h"
-#include "plugin/chip_detection.h"
 #include "plugin/detection_prompts.h"
 #include "plugin/host_services.h"
 #include "plugin/log.h"
 #include "plugin/platform.h"
 #include "plugin/plugin_state.h"
-#include "plugin/source_catalogue.h"
-#include "plugin/stored_readings.h"
-#include "vrm/pinned_chip.h"
-#include "vrm/readings.h"
-#include "vrm/register_cache.h"
+#include "vrm/data_sources.h"
 #include "vrm/voltage_control.h"
+#include "vrm/vt1165_device.h"
 
 namespace {
 
@@ -42,23 +37,14 @@ bool Detaching()
     return g_state.g_bDetaching != 0;
 }
 
-// How long a descriptor request waits for its GPU's lock: kActionWaitMs,
-// or not at all during a busy spell of a GPU with a detection to describe
-// from (a host that lists its sources again while the bus is busy would
-// otherwise pay the whole wait for each of them).
-uint32_t DescriptorWaitMs(uint32_t dwGpu)
-{
-    return InBusySpell(dwGpu) && LastPublishedDetection(dwGpu).published ? 0 : kActionWaitMs;
-}
-
 // When the GPU's bus stays busy: a source lost for the host's whole session
 // would be worse than a description from the last detection, which stands
 // until a request gets the lock to scan again. Refused only when no
 // detection was ever published for the GPU.
 int32_t DescribeFromLastDetection(const SourceIndex& at, SourceDescriptor* pDesc)
 {
-    const PublishedDetection last = LastPublishedDetection(at.dwGpu);
-    if (!last.published) {
+    const LastGood last = Vt1165Device::OfGpu(at.dwGpu).Snapshot();
+    if (!last.detected) {
         LogPrintf("GetSourceDesc: GPU %u is busy; refused", at.dwGpu);
         return 0;
     }
@@ -67,7 +53,7 @@ int32_t DescribeFromLastDetection(const SourceIndex& at, SourceDescriptor* pDesc
         return 0;
     ChipFacts facts;
     facts.devID = last.devID;
-    facts.phaseCount = g_state.g_context[at.dwGpu].m_phaseCount;
+    facts.phaseCount = last.phaseCount;
     return FillSourceDescriptor(at.dwGpu, at.dwSource, facts, pDesc) ? 1 : 0;
 }
 
@@ -82,27 +68,17 @@ int32_t DescribeSource(const SourceIndex& at, SourceDescriptor* pDesc)
     if (hostBound && CheckHostVersion())
         RunMultiGpuPromptStep();
 
-    ScanResult result = ScanResult::NoBus;
-    ChipFacts facts;
-    {
-        PinnedChip chip(at.dwGpu, DescriptorWaitMs(at.dwGpu));
-        if (!chip.Entered())
-            return DescribeFromLastDetection(at, pDesc);
-        // A host without every function: refused, and no chip is left behind.
-        Detection found = hostBound ? ScanForChip(at.dwGpu) : Detection();
-        chip.Publish(found);
-        result = found.result;
-        if (result == ScanResult::Found) {
-            LogFoundChip(at.dwGpu, found);
-            facts.devID = found.devID;
-            if (OfferOf(at.dwSource) == SourceOffer::IfPhaseActive)
-                facts.phaseCount = GetPhaseCount(chip);
-        }
+    const bool phaseSource = OfferOf(at.dwSource) == SourceOffer::IfPhaseActive;
+    const Detected detected = Vt1165Device::OfGpu(at.dwGpu).Detect(hostBound, phaseSource);
+    switch (detected.outcome) {
+    case Detected::Busy: return DescribeFromLastDetection(at, pDesc);
+    case Detected::NoBus: return 0;
+    case Detected::NotFound: RunDetectionFailureStep(at.dwGpu); return 0;
+    case Detected::Found: break;
     }
-    if (result == ScanResult::NotFound)
-        RunDetectionFailureStep(at.dwGpu);
-    if (result != ScanResult::Found)
-        return 0;
+    ChipFacts facts;
+    facts.devID = detected.devID;
+    facts.phaseCount = detected.phaseCount;
     return FillSourceDescriptor(at.dwGpu, at.dwSource, facts, pDesc) ? 1 : 0;
 }
 
@@ -139,7 +115,7 @@ extern "C" int32_t GetSourceDesc(uint32_t dwIndex, SourceDescriptor* pDesc)
     LogPrintf("GetSourceDesc: dwIndex=0x%08X dwGpu=%u dwSource=%u", dwIndex, at.dwGpu, at.dwSource);
     // A new detection published in the middle of the plug-in's own sequence
     // would move the chip under it.
-    if (InsideBusSequence()) {
+    if (InsideDeviceAccess()) {
         WriteLogLine("GetSourceDesc: called from inside a bus access of the plug-in; refused");
         return 0;
     }
@@ -161,11 +137,8 @@ extern "C" float GetSourceData(uint32_t dwIndex)
     // From inside one of the plug-in's own sequences the bus is that
     // sequence's, and a reading now would cut into it; when another
     // sequence holds the GPU's bus past the wait, the host must not stall.
-    // Either way the last good value is returned, without the bus.
-    PinnedChip chip(at.dwGpu, ReadingWaitMs(at.dwGpu));
-    if (!chip.Entered())
-        return StoredReading(at.dwGpu, at.dwSource);
-    return ReadSource(chip, at.dwSource);
+    // Either way the device gives the last good value, without the bus.
+    return Vt1165Device::OfGpu(at.dwGpu).ReadSource(at.dwSource);
 }
 
 extern "C" int32_t SetupSource(uint32_t dwIndex, void* hWnd)
@@ -196,7 +169,7 @@ extern "C" int32_t SetupSource(uint32_t dwIndex, void* hWnd)
 
     // A window shown from inside a sequence would hold that GPU's lock for
     // as long as it is up.
-    if (InsideBusSequence()) {
+    if (InsideDeviceAccess()) {
         WriteLogLine("SetupSource: called from inside a bus access of the plug-in; nothing opened");
         return 0;
     }

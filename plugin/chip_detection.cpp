@@ -4,37 +4,6 @@
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 
-namespace {
-
-// The packing of a published detection into one value, read and written whole.
-constexpr uint16_t kPublishedBit = 0x8000;
-constexpr uint16_t kFoundBit = 0x4000;
-constexpr uint16_t kDevIdMask = 0x00FF;
-
-}  // namespace
-
-void KeepPublishedDetection(uint32_t dwGpu, const Detection& found)
-{
-    if (dwGpu >= kMaxGpus)
-        return;
-    uint16_t packed = kPublishedBit;
-    if (found.result == ScanResult::Found)
-        packed = static_cast<uint16_t>(packed | kFoundBit | found.devID);
-    g_state.g_publishedDetection[dwGpu] = packed;
-}
-
-PublishedDetection LastPublishedDetection(uint32_t dwGpu)
-{
-    PublishedDetection last;
-    if (dwGpu >= kMaxGpus)
-        return last;
-    const uint16_t packed = g_state.g_publishedDetection[dwGpu];
-    last.published = (packed & kPublishedBit) != 0;
-    last.found = (packed & kFoundBit) != 0;
-    last.devID = static_cast<uint8_t>(packed & kDevIdMask);
-    return last;
-}
-
 Detection ScanForChip(uint32_t dwGpu)
 {
     Detection found;

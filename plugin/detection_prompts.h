@@ -1,6 +1,8 @@
 // The two message boxes that detection can raise, each at most once per load:
 // the multi-GPU prompt for hosts older than 2.23 and the warning for a GPU
-// without the chip.
+// without the chip (plugin/plugin_boxes.h). Both are called outside every
+// bus sequence (the descriptor request's door refuses a call from inside
+// one), so a box never stands under a GPU's lock.
 #pragma once
 
 #include <cstdint>

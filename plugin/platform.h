@@ -43,7 +43,7 @@ struct PlatformServices {
     // The plug-in's message box.
     PFN_ShowPromptBox showPromptBox;
 
-    // Wake-up events for the bus locks (plugin/timed_lock.h): auto-reset,
+    // Wake-up events for the bus locks (vrm/timed_lock.h): auto-reset,
     // created unsignalled. waitEvent returns when the event is signalled,
     // when the wait has lasted `milliseconds`, or early (Woken) when messages
     // that other threads sent to the calling thread were delivered: a thread

@@ -19,7 +19,7 @@ void InitContext(uint32_t dwGpu)
     ctx.m_phaseCount = kNotCached;
     ctx.m_OVP_OCP_State = 0;
     ctx.m_voltage = kNoValue;
-    for (SharedFloat& t : ctx.m_phaseTemp)
+    for (float& t : ctx.m_phaseTemp)
         t = kNoValue;
     ctx.m_current = kNoValue;
     ctx.m_currentScale = kResetCurrentScale;

@@ -24,21 +24,21 @@ constexpr int kConfigFields = 8;
 constexpr uint8_t kStateOverVoltage = 0x02;
 constexpr uint8_t kStateOverCurrent = 0x01;
 
-// One GPU's context. Detection and the caches are read and written only
-// inside a bus sequence of the GPU, through its pinned chip. The last good
-// readings, the protection state and the phase count are written there too,
-// but any caller may copy them at any time: they are Shared values.
+// One GPU's context: its chip's location, caches and last good readings.
+// Read and written only under the GPU's lock, by the GPU's device
+// (vrm/vt1165_device.h), which also keeps a snapshot of the last good values
+// for callers that cannot take the lock.
 struct GpuContext {
     uint8_t m_bus;
     uint8_t m_dev;  // 0: no chip on this GPU; the chip's address once found
     uint8_t m_devID;
     uint8_t m_config[kConfigFields];
     uint8_t m_vidMode;
-    SharedByte m_phaseCount;
-    SharedByte m_OVP_OCP_State;  // bit 1 over-voltage, bit 0 over-current
-    SharedFloat m_voltage;
-    SharedFloat m_phaseTemp[kPhaseSlots];
-    SharedFloat m_current;
+    uint8_t m_phaseCount;
+    uint8_t m_OVP_OCP_State;  // bit 1 over-voltage, bit 0 over-current
+    float m_voltage;
+    float m_phaseTemp[kPhaseSlots];
+    float m_current;
     float m_currentScale;
 };
 
@@ -69,9 +69,6 @@ struct PluginState {
     // it. Unset (0) means no limit.
     uint8_t g_bVoltageLimit = 0;
     float g_voltageLimit = 0.0f;
-    // Each GPU's last published detection, for callers that cannot take the
-    // GPU's lock (plugin/chip_detection.h); 0 until the first is published.
-    Shared<uint16_t> g_publishedDetection[kMaxGpus] = {};
 };
 
 extern PluginState g_state;
@@ -84,6 +81,6 @@ inline bool ReadingLogEnabled()
 }
 
 // Puts the context of one GPU back to its reset values: no chip, empty
-// caches, no readings, the reset current scale. Does not check dwGpu. The
-// caller holds the GPU's bus sequence (detection publishes through it).
+// caches, no readings, the reset current scale. Does not check dwGpu.
+// Called with the GPU's lock held (a detection being published).
 void InitContext(uint32_t dwGpu);

@@ -1,11 +1,10 @@
-// A value of the plug-in state that the host's threads read without a lock:
-// the flags that a descriptor request, a prompt's answer or a SetupSource set
-// while another thread's window or reading reads them, and the last good
-// readings of a GPU, which any caller may copy whether or not it holds the
-// GPU's bus lock (a call from inside a bus sequence, a wait that ran out).
-// Every load and store is whole; writers that read, modify and write (the
-// protection state) hold the GPU's lock, so no change is lost. Reads as and
-// assigns from a plain value.
+// A value of the plug-in state that the host's threads read and write
+// without a lock: the flags that a descriptor request, a prompt's answer or
+// a SetupSource set while another thread's window or reading reads them,
+// the log's descriptor, and the host's function slots that every descriptor
+// request binds again. Every load and store is whole. Reads as and assigns
+// from a plain value. (A GPU's context is the device's, under its lock:
+// vrm/vt1165_device.h.)
 #pragma once
 
 #include <atomic>
@@ -35,4 +34,3 @@ private:
 };
 
 using SharedByte = Shared<uint8_t>;
-using SharedFloat = Shared<float>;

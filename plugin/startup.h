@@ -13,5 +13,6 @@ bool DeriveSiblingPath(char* out, const char* modulePath, const char* extension)
 // cannot be opened (or its path cannot be formed): the load must fail.
 bool PluginAttach(const char* modulePath);
 
-// Process detach: writes the last line and closes the log.
+// Process detach: from now on every export returns at once; writes the last
+// line and closes the log.
 void PluginDetach();

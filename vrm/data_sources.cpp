@@ -1,12 +1,54 @@
-#include "plugin/source_catalogue.h"
+#include "vrm/data_sources.h"
 
 #include <cstddef>
 #include <cstdio>
 
-#include "plugin/chip_detection.h"
+#include "chip/vt1165_registers.h"
 #include "plugin/plugin_state.h"
+#include "vrm/readings.h"
+#include "vrm/vt1165_device.h"
 
 namespace {
+
+// Each source's reading and stored value, by source number.
+float ReadVoltage(ChipAccess& chip, uint32_t)
+{
+    return ReadOutputVoltage(chip);
+}
+float ReadCurrent(ChipAccess& chip, uint32_t)
+{
+    return ReadOutputCurrent(chip);
+}
+float ReadPhase(ChipAccess& chip, uint32_t dwSource)
+{
+    return ReadPhaseTemperature(chip, static_cast<uint8_t>(dwSource - kSourceFirstPhase));
+}
+float ReadStatus(ChipAccess& chip, uint32_t dwSource)
+{
+    return ReadProtectionStatus(chip, dwSource == kSourceOvpStatus ? kProtOvp : kProtOcp);
+}
+
+float StoredVoltage(const LastGood& last, uint32_t)
+{
+    return last.voltage;
+}
+float StoredCurrent(const LastGood& last, uint32_t)
+{
+    return last.current;
+}
+float StoredPhase(const LastGood& last, uint32_t dwSource)
+{
+    // A phase beyond a known phase count has no reading.
+    const uint32_t k = dwSource - kSourceFirstPhase;
+    if (last.phaseCount != kNotCached && k >= last.phaseCount)
+        return kNoValue;
+    return last.phaseTemp[k];
+}
+float StoredStatus(const LastGood& last, uint32_t dwSource)
+{
+    const uint8_t bit = dwSource == kSourceOvpStatus ? kStateOverVoltage : kStateOverCurrent;
+    return (last.protection & bit) ? 1.0f : 0.0f;
+}
 
 // What a text's format takes: nothing, one number (the phase, or the GPU
 // number less one for groups), the chip name, or the phase then the chip name.
@@ -27,69 +69,42 @@ struct SourceRow {
     float aux;
     const char* valueFormat;
     SourceText description;
+    float (*read)(ChipAccess& chip, uint32_t dwSource);  // null: no reading
+    float (*stored)(const LastGood& last, uint32_t dwSource);
 };
 
 constexpr const char* kProtectionUnit = "Active = 1 / Normal = 0";
 constexpr const char* kCelsiusUnit = "\xB0"
                                      "C";  // degree sign and C in code page 1252
 
+// clang-format off
 // Sources 3..8, phases 1..6.
-constexpr SourceRow kPhaseRow = {SourceOffer::IfPhaseActive,
-                                 {"VRM Phase %d Temperature", TextArgs::Number},
-                                 kCelsiusUnit,
-                                 {"VRM%d", TextArgs::Number},
-                                 90.0f,
-                                 50.0f,
-                                 1.0f,
-                                 "%6.0f",
-                                 {"Temperature reported by phase %d of %s voltage regulator", TextArgs::NumberChip}};
+constexpr SourceRow kPhaseRow = {
+    SourceOffer::IfPhaseActive, {"VRM Phase %d Temperature", TextArgs::Number}, kCelsiusUnit,
+    {"VRM%d", TextArgs::Number}, 90.0f, 50.0f, 1.0f, "%6.0f",
+    {"Temperature reported by phase %d of %s voltage regulator", TextArgs::NumberChip}, ReadPhase, StoredPhase};
 
 // One row per source number 0..10.
 constexpr SourceRow kSourceTable[kSourcesPerGpu] = {
-    {SourceOffer::Always,
-     {"VRM Output Voltage", TextArgs::None},
-     "V",
-     {"VRM", TextArgs::None},
-     1.3f,
-     1.0f,
-     1.0f,
-     "%6.4f",
-     {"Output voltage reported by %s voltage regulator", TextArgs::Chip}},
-    {SourceOffer::Never, {"", TextArgs::None}, "", {"", TextArgs::None}, 0.0f, 0.0f, 0.0f, "", {"", TextArgs::None}},
-    {SourceOffer::Always,
-     {"VRM Output Current", TextArgs::None},
-     "A",
-     {"VRM%d", TextArgs::Number},
-     50.0f,
-     0.0f,
-     1.0f,
-     "%6.2f",
-     {"Average current reported by %s voltage regulator", TextArgs::Chip}},
-    kPhaseRow,
-    kPhaseRow,
-    kPhaseRow,
-    kPhaseRow,
-    kPhaseRow,
-    kPhaseRow,
-    {SourceOffer::Always,
-     {"OVP Status", TextArgs::None},
-     kProtectionUnit,
-     {"OVP%d", TextArgs::Number},
-     1.0f,
-     0.0f,
-     0.0f,
-     "%6.0f",
-     {"Over Voltage Protection Status reported by %s VT1165", TextArgs::Chip}},
-    {SourceOffer::Always,
-     {"OCP Status", TextArgs::None},
-     kProtectionUnit,
-     {"OCP%d", TextArgs::Number},
-     1.0f,
-     0.0f,
-     0.0f,
-     "%6.0f",
-     {"Over Current Protection Status reported by %s VT1165", TextArgs::Chip}},
+    {SourceOffer::Always, {"VRM Output Voltage", TextArgs::None}, "V", {"VRM", TextArgs::None}, 1.3f, 1.0f, 1.0f,
+     "%6.4f", {"Output voltage reported by %s voltage regulator", TextArgs::Chip}, ReadVoltage, StoredVoltage},
+    {SourceOffer::Never, {"", TextArgs::None}, "", {"", TextArgs::None}, 0.0f, 0.0f, 0.0f, "", {"", TextArgs::None},
+     nullptr, nullptr},
+    {SourceOffer::Always, {"VRM Output Current", TextArgs::None}, "A", {"VRM%d", TextArgs::Number}, 50.0f, 0.0f, 1.0f,
+     "%6.2f", {"Average current reported by %s voltage regulator", TextArgs::Chip}, ReadCurrent, StoredCurrent},
+    kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow, kPhaseRow,
+    {SourceOffer::Always, {"OVP Status", TextArgs::None}, kProtectionUnit, {"OVP%d", TextArgs::Number}, 1.0f, 0.0f,
+     0.0f, "%6.0f", {"Over Voltage Protection Status reported by %s VT1165", TextArgs::Chip}, ReadStatus, StoredStatus},
+    {SourceOffer::Always, {"OCP Status", TextArgs::None}, kProtectionUnit, {"OCP%d", TextArgs::Number}, 1.0f, 0.0f,
+     0.0f, "%6.0f", {"Over Current Protection Status reported by %s VT1165", TextArgs::Chip}, ReadStatus, StoredStatus},
 };
+// clang-format on
+
+// The row of a source number, null for numbers without one.
+const SourceRow* RowOf(uint32_t dwSource)
+{
+    return dwSource < kSourcesPerGpu ? &kSourceTable[dwSource] : nullptr;
+}
 
 // Formats a text into a field of the given capacity, cutting what does not fit.
 void FormatText(char* field, std::size_t capacity, const SourceText& text, int number, const char* chip)
@@ -118,7 +133,8 @@ void CopyText(char (&field)[N], const char* text)
 
 SourceOffer OfferOf(uint32_t dwSource)
 {
-    return dwSource < kSourcesPerGpu ? kSourceTable[dwSource].offered : SourceOffer::Never;
+    const SourceRow* row = RowOf(dwSource);
+    return row ? row->offered : SourceOffer::Never;
 }
 
 const char* ChipName(uint8_t devID)
@@ -128,9 +144,10 @@ const char* ChipName(uint8_t devID)
 
 bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, const ChipFacts& facts, SourceDescriptor* pDesc)
 {
-    if (!pDesc || dwGpu >= kMaxGpus || OfferOf(dwSource) == SourceOffer::Never)
+    const SourceRow* found = RowOf(dwSource);
+    if (!pDesc || dwGpu >= kMaxGpus || !found || found->offered == SourceOffer::Never)
         return false;
-    const SourceRow& row = kSourceTable[dwSource];
+    const SourceRow& row = *found;
     if (row.offered == SourceOffer::IfPhaseActive && dwSource - kSourceFirstPhase >= facts.phaseCount)
         return false;
 
@@ -151,4 +168,16 @@ bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, const ChipFacts& fa
         CopyText(pDesc->szValueFormat, row.valueFormat);
     FormatText(pDesc->szDescription, row.description, phase, chip);
     return true;
+}
+
+float ReadSourceValue(ChipAccess& chip, uint32_t dwSource)
+{
+    const SourceRow* row = RowOf(dwSource);
+    return row && row->read ? row->read(chip, dwSource) : kNoValue;
+}
+
+float StoredSourceValue(const LastGood& last, uint32_t dwSource)
+{
+    const SourceRow* row = RowOf(dwSource);
+    return row && row->stored ? row->stored(last, dwSource) : kNoValue;
 }

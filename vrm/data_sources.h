@@ -1,13 +1,18 @@
-// The fixed catalogue of the eleven source numbers of every GPU.
+// The eleven data sources of every GPU, in one table: for each source its
+// offer rule, the texts and ranges of its description, its reading under
+// the device's lock and its stored value without it. Source numbers are
+// bits 0..15 of a source index; source 1 never exists.
 #pragma once
 
 #include <cstdint>
 
 #include "plugin/source_descriptor.h"
 
+class ChipAccess;
+struct LastGood;
+
 constexpr uint32_t kSourcesPerGpu = 11;
 
-// Source numbers (bits 0..15 of a source index). Source 1 never exists.
 constexpr uint32_t kSourceOutputVoltage = 0;
 constexpr uint32_t kSourceOutputCurrent = 2;
 constexpr uint32_t kSourceFirstPhase = 3;  // phase 1 temperature
@@ -23,7 +28,8 @@ enum class SourceOffer : uint8_t {
 };
 SourceOffer OfferOf(uint32_t dwSource);
 
-// What a description takes from the chip that the request detected.
+// What a description takes from the chip that the request detected (or
+// from the last detection).
 struct ChipFacts {
     uint8_t devID = 0;
     uint8_t phaseCount = 0xFF;  // needed by phase sources only; 0xFF (unreadable) offers all six
@@ -33,6 +39,16 @@ struct ChipFacts {
 // identifier, otherwise "VTxxxx".
 const char* ChipName(uint8_t devID);
 
-// Fills the descriptor of a source of a GPU whose chip was just detected.
+// Fills the descriptor of a source of a GPU whose chip was detected.
 // Returns false, writing nothing, for a source that this GPU does not offer.
 bool FillSourceDescriptor(uint32_t dwGpu, uint32_t dwSource, const ChipFacts& chip, SourceDescriptor* pDesc);
+
+// The source's reading, called with the lock held: the value read, or the
+// last good one when an access fails (kNoValue for a source without a
+// reading).
+float ReadSourceValue(ChipAccess& chip, uint32_t dwSource);
+
+// The source's stored value in a snapshot: as a reading whose every access
+// failed, but that the voltage keeps its value while the VID mode is unknown
+// and a status is always 1.0 or 0.0 (0.0 before the first good read).
+float StoredSourceValue(const LastGood& last, uint32_t dwSource);

@@ -1,8 +1,8 @@
 #include "vrm/register_cache.h"
 
+#include "chip/vt1165_registers.h"
 #include "plugin/plugin_state.h"
-#include "vrm/pinned_chip.h"
-#include "vrm/vt1165_regs.h"
+#include "vrm/vt1165_device.h"
 
 namespace {
 
@@ -37,10 +37,8 @@ uint8_t ExtractField(unsigned bytes, uint8_t firstReg, uint8_t n)
 
 }  // namespace
 
-uint8_t GetPhaseCount(const PinnedChip& chip)
+uint8_t GetPhaseCount(ChipAccess& chip)
 {
-    if (!chip.Entered())
-        return kNotCached;
     GpuContext& ctx = chip.Context();
     if (ctx.m_phaseCount != kNotCached)
         return ctx.m_phaseCount;
@@ -51,9 +49,9 @@ uint8_t GetPhaseCount(const PinnedChip& chip)
     return ctx.m_phaseCount;
 }
 
-uint8_t GetConfigField(const PinnedChip& chip, uint8_t n)
+uint8_t GetConfigField(ChipAccess& chip, uint8_t n)
 {
-    if (!chip.Entered() || n >= kConfigFields)
+    if (n >= kConfigFields)
         return kNotCached;
     GpuContext& ctx = chip.Context();
     if (ctx.m_config[n] != kNotCached)
@@ -75,10 +73,8 @@ uint8_t GetConfigField(const PinnedChip& chip, uint8_t n)
     return ctx.m_config[n];
 }
 
-uint8_t GetVidMode(const PinnedChip& chip)
+uint8_t GetVidMode(ChipAccess& chip)
 {
-    if (!chip.Entered())
-        return kNotCached;
     GpuContext& ctx = chip.Context();
     if (ctx.m_vidMode != kNotCached)
         return ctx.m_vidMode;

@@ -6,17 +6,17 @@
 
 #include <cstdint>
 
-class PinnedChip;
+class ChipAccess;
 
-// Each takes the chip of a bus sequence in progress.
+// Each is called with the device's lock held.
 
 // Number of active phases (register 0x0E), or kNotCached when it could not
 // be read (a chip answering 0xFF is read again on the next call).
-uint8_t GetPhaseCount(const PinnedChip& chip);
+uint8_t GetPhaseCount(ChipAccess& chip);
 
 // Configuration field n (0..7) of the 40-bit configuration word, 0..31, or
 // kNotCached when it could not be read or n is out of range.
-uint8_t GetConfigField(const PinnedChip& chip, uint8_t n);
+uint8_t GetConfigField(ChipAccess& chip, uint8_t n);
 
 // VID mode 0..7 (the top three bits of field 3), or kNotCached.
-uint8_t GetVidMode(const PinnedChip& chip);
+uint8_t GetVidMode(ChipAccess& chip);

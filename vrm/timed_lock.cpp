@@ -1,4 +1,4 @@
-#include "plugin/timed_lock.h"
+#include "vrm/timed_lock.h"
 
 #include "plugin/platform.h"
 

@@ -24,7 +24,7 @@
 // store and one load while nobody waits: no system call.
 //
 // Not recursive, and it does not know its owner: a thread never takes a lock
-// it holds (plugin/bus_sequence.h refuses that before it asks).
+// it holds (the device refuses that before it asks).
 #pragma once
 
 #include <atomic>

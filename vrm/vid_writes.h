@@ -1,60 +1,32 @@
-// The voltage control window's writes to the chip. A press, EXIT and the
-// write to an old host's second GPU are all one guarded write: within one
-// bus sequence on the pinned chip, register 0x1C and the VID register it
-// names are read, the value to write is decided from what that register
-// holds (never from what the window showed, which may be stale by then: a
-// power state switch, another tool), 0x1C is read once more just before
-// the write, and the write goes ahead only when it still names the same
-// register. The write moves that register at most one code, in the
-// direction pressed.
+// The voltage control window's writes to the chip: a press of UP or DOWN,
+// EXIT, and the same write repeated on an old host's second GPU. Each is one
+// guarded write of its GPU's device (Vt1165Device::WriteVid) with the
+// writer's own rule: the value is decided from what the register holds at
+// the write (never from what the window showed, which may be stale by then:
+// a power-state switch, another tool), and the write moves that register at
+// most one code, in the direction pressed.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-class PinnedChip;
+#include "chip/vid_codes.h"
+#include "vrm/vt1165_device.h"
 
 // GPU whose setting an old host's second GPU also receives.
 constexpr uint32_t kMirrorGpu = 2;
 
 // One line of the window's text that says why something was not written.
 constexpr std::size_t kVidNoteCapacity = 80;
-
-// Which way a write may move the VID: a press of UP or DOWN, or EXIT, which
-// writes the shown value back only where the chip still holds it.
-enum class VidMove { Up, Down, Keep };
-
-// Where the window's values were read: the chip's bus and address. A press
-// or EXIT acts only on the chip the window showed.
-struct ShownChip {
-    uint8_t bus = 0;
-    uint8_t dev = 0;
-};
+using VidNote = char[kVidNoteCapacity];
 
 struct VidWriteOutcome {
-    bool written = false;                    // the window's GPU was written
-    uint8_t vid_register = 0;                // the register written
-    uint8_t vid_value = 0;                   // the value written
-    char note[kVidNoteCapacity] = {};        // empty, or why nothing was written
-    char mirrorNote[kVidNoteCapacity] = {};  // empty, or why GPU 2 was not written
+    bool written = false;      // the window's GPU was written
+    uint8_t vid_register = 0;  // the register written
+    uint8_t vid_value = 0;     // the value written
+    VidNote note = {};         // empty, or why nothing was written
+    VidNote mirrorNote = {};   // empty, or why GPU 2 was not written
 };
-
-// Register 0x1C of a pinned chip and the VID register it names, read in
-// that order within one sequence.
-struct ActiveVid {
-    uint8_t control = 0;
-    uint8_t vid_register = 0;
-    uint8_t vid_value = 0;
-};
-
-// Reads 0x1C and then the VID register it names. False when either read
-// fails; out->control and out->vid_register are set once 0x1C was read.
-bool ReadActiveVid(const PinnedChip& chip, ActiveVid* out);
-
-// One step of a VID register value: the 7-bit code moves by one within
-// 0..0x7F and bit 7 stays as it was; a step beyond either end leaves the
-// value unchanged, so a press never moves the voltage the wrong way.
-uint8_t StepVidValue(uint8_t value, int direction);
 
 // UP or DOWN on GPU g's window, which showed the chip at `shown`: steps the
 // chip's present value by one code (never above the configured voltage

@@ -4,10 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chip/vid_codes.h"
+#include "plugin/configuration.h"
 #include "plugin/plugin_state.h"
-#include "plugin/voltage_limit.h"
-#include "vrm/vid_writes.h"
-#include "vrm/vt1165_regs.h"
 
 namespace {
 
@@ -29,8 +28,7 @@ void AppendLimit(char* text, const VoltageWindowView& view)
 {
     if (!g_state.g_bVoltageLimit)
         return;
-    uint8_t next = StepVidValue(view.vid_value, +1);
-    bool reached = (next & kVidCodeMask) > HighestCodeWithin(g_state.g_voltageLimit);
+    const bool reached = AboveVoltageLimit(StepVidValue(view.vid_value, VidMove::Up));
     Append(text, "\n\nVoltage limit: %6.4f V%s", static_cast<double>(g_state.g_voltageLimit),
            reached ? " (reached)" : "");
 }

@@ -1,10 +1,10 @@
 // The module entry point: start-up and shut-down of the plug-in.
 #include <windows.h>
 
+#include "exports/module.h"
+#include "exports/win32/runtime_pools.h"
 #include "plugin/plugin_state.h"
-#include "plugin/startup.h"
 #include "plugin/win32/platform_win32.h"
-#include "plugin/win32/runtime_pools.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved)
 {
@@ -16,10 +16,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hModule, DWORD reason, LPVOID reserved)
         DWORD length = GetModuleFileNameA(hModule, modulePath, sizeof modulePath);
         if (length == 0 || length >= kPathCapacity)
             return FALSE;
-        return PluginAttach(modulePath) ? TRUE : FALSE;
+        return ModuleAttach(modulePath) ? TRUE : FALSE;
     }
     case DLL_PROCESS_DETACH:
-        PluginDetach();
+        ModuleDetach();
         // Freed by FreeLibrary (reserved is null): the host goes on, so what
         // the C++ runtime set aside at load goes back to the heap. At process
         // exit nothing more: the heap goes away, and other threads may have

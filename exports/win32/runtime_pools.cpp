@@ -1,4 +1,4 @@
-#include "plugin/win32/runtime_pools.h"
+#include "exports/win32/runtime_pools.h"
 
 #include <cstddef>  // any standard header: it tells which C++ runtime this is
 

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "chip/vid_codes.h"
 #include "exports/exports.h"
+#include "plugin/configuration.h"
 #include "plugin/log.h"
 #include "plugin/plugin_state.h"
 #include "plugin/startup.h"
-#include "plugin/voltage_limit.h"
 #include "tests/support/plugin_harness.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "plugin/platform.h"
-#include "plugin/timed_lock.h"
+#include "vrm/timed_lock.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "plugin/bus_sequence.h"
 #include "sim/host_exports.h"
 #include "tests/support/gpu_lock_fake.h"
+#include "vrm/vt1165_device.h"
 
 namespace test {
 
@@ -85,7 +85,7 @@ PluginHarness::PluginHarness()
 
 PluginHarness::~PluginHarness()
 {
-    ReleaseBusLocks();
+    Vt1165Device::ReleaseAll();
     sim::SetHostModel(nullptr);
     sim::g_onHostCall = nullptr;
     sim::g_onHostAccess = nullptr;

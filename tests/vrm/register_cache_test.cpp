@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "tests/vrm/vrm_fixture.h"
-#include "vrm/pinned_chip.h"
 #include "vrm/register_cache.h"
 #include "vrm/vid_tables.h"
+#include "vrm/vt1165_device.h"
 
 namespace vrmtest {
 namespace {
@@ -22,21 +22,21 @@ TEST_F(RegisterCacheTest, EveryFieldIsItsFiveBitsOfTheLittleEndianWord)
     }
     for (uint8_t n = 0; n < 8; ++n) {
         Detect();
-        EXPECT_EQ(GetConfigField(PinnedChip(0, kReadingWaitMs), n), (bits >> (5 * n)) & 0x1F) << "field " << int(n);
+        EXPECT_EQ(GetConfigField(LockedChip(), n), (bits >> (5 * n)) & 0x1F) << "field " << int(n);
     }
-    EXPECT_EQ(GetConfigField(PinnedChip(0, kReadingWaitMs), 8), kNotCached);
-    EXPECT_EQ(GetVidMode(PinnedChip(0, kReadingWaitMs)), (bits >> 17) & 7);
+    EXPECT_EQ(GetConfigField(LockedChip(), 8), kNotCached);
+    EXPECT_EQ(GetVidMode(LockedChip()), (bits >> 17) & 7);
 }
 
 TEST_F(RegisterCacheTest, FieldsAreReadOnceAndPairsFillTogether)
 {
     Detect();
-    EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 1); }), (Accesses{"r02", "r03"}));
+    EXPECT_EQ(TraceOf([] { GetConfigField(LockedChip(), 1); }), (Accesses{"r02", "r03"}));
     EXPECT_TRUE(TraceOf([] {
-                    GetConfigField(PinnedChip(0, kReadingWaitMs), 2);
-                    GetConfigField(PinnedChip(0, kReadingWaitMs), 1);
+                    GetConfigField(LockedChip(), 2);
+                    GetConfigField(LockedChip(), 1);
                 }).empty());
-    EXPECT_EQ(TraceOf([] { GetConfigField(PinnedChip(0, kReadingWaitMs), 3); }), (Accesses{"r03", "r04"}));
+    EXPECT_EQ(TraceOf([] { GetConfigField(LockedChip(), 3); }), (Accesses{"r03", "r04"}));
     for (uint8_t n : {0, 4, 5, 6, 7})
         EXPECT_EQ(g_state.g_context[0].m_config[n], kNotCached) << int(n);
 }
@@ -45,11 +45,11 @@ TEST_F(RegisterCacheTest, AFailedSecondRegisterDiscardsTheFirstAndRetries)
 {
     FailRegister(0x04);
     Detect();
-    EXPECT_EQ(GetVidMode(PinnedChip(0, kReadingWaitMs)), kNotCached);
+    EXPECT_EQ(GetVidMode(LockedChip()), kNotCached);
     Heal();
     SetVidMode(5);
-    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetVidMode(PinnedChip(0, kReadingWaitMs)), 5); }), (Accesses{"r03", "r04"}));
-    EXPECT_TRUE(TraceOf([] { GetVidMode(PinnedChip(0, kReadingWaitMs)); }).empty());
+    EXPECT_EQ(TraceOf([] { EXPECT_EQ(GetVidMode(LockedChip()), 5); }), (Accesses{"r03", "r04"}));
+    EXPECT_TRUE(TraceOf([] { GetVidMode(LockedChip()); }).empty());
 }
 
 TEST_F(RegisterCacheTest, PhaseCountCachesEveryAnswerButFF)
@@ -57,15 +57,15 @@ TEST_F(RegisterCacheTest, PhaseCountCachesEveryAnswerButFF)
     chip.regs[0x0E] = 0;
     Detect();
     EXPECT_EQ(TraceOf([] {
-                  EXPECT_EQ(GetPhaseCount(PinnedChip(0, kReadingWaitMs)), 0);
-                  GetPhaseCount(PinnedChip(0, kReadingWaitMs));
+                  EXPECT_EQ(GetPhaseCount(LockedChip()), 0);
+                  GetPhaseCount(LockedChip());
               }),
               Accesses{"r0E"});
     chip.regs[0x0E] = 0xFF;
     Detect();
     EXPECT_EQ(TraceOf([] {
-                  GetPhaseCount(PinnedChip(0, kReadingWaitMs));
-                  GetPhaseCount(PinnedChip(0, kReadingWaitMs));
+                  GetPhaseCount(LockedChip());
+                  GetPhaseCount(LockedChip());
               }),
               (Accesses{"r0E", "r0E"}));
 }
@@ -107,12 +107,12 @@ TEST_F(RegisterCacheTest, VidToVoltsMasksTheCodeOfEachMode)
           Case{1, 0x20, 1.55f}, Case{2, 30, 1.1f}, Case{3, 0x0B, kNoValue}, Case{5, 0x00, kNoValue}}) {
         SetVidMode(c.mode);
         Detect();
-        EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0, kReadingWaitMs)), c.code), c.volts)
+        EXPECT_EQ(VidToVolts(GetVidMode(LockedChip()), c.code), c.volts)
             << "mode " << int(c.mode) << " code " << int(c.code);
     }
     FailRegister(0x03);
     Detect();
-    EXPECT_EQ(VidToVolts(GetVidMode(PinnedChip(0, kReadingWaitMs)), 0x0B), kNoValue);
+    EXPECT_EQ(VidToVolts(GetVidMode(LockedChip()), 0x0B), kNoValue);
 }
 
 }  // namespace

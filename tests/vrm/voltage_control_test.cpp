@@ -69,13 +69,13 @@ protected:
 
 TEST(StepVidValueTest, StepsTheCodeWithoutWrappingAndKeepsBit7)
 {
-    EXPECT_EQ(StepVidValue(0x48, +1), 0x49);
-    EXPECT_EQ(StepVidValue(0x48, -1), 0x47);
-    EXPECT_EQ(StepVidValue(0x00, -1), 0x00);
-    EXPECT_EQ(StepVidValue(0x7F, +1), 0x7F);
-    EXPECT_EQ(StepVidValue(0xFF, +1), 0xFF);
-    EXPECT_EQ(StepVidValue(0x80, -1), 0x80);
-    EXPECT_EQ(StepVidValue(0x80, +1), 0x81);
+    EXPECT_EQ(StepVidValue(0x48, VidMove::Up), 0x49);
+    EXPECT_EQ(StepVidValue(0x48, VidMove::Down), 0x47);
+    EXPECT_EQ(StepVidValue(0x00, VidMove::Down), 0x00);
+    EXPECT_EQ(StepVidValue(0x7F, VidMove::Up), 0x7F);
+    EXPECT_EQ(StepVidValue(0xFF, VidMove::Up), 0xFF);
+    EXPECT_EQ(StepVidValue(0x80, VidMove::Down), 0x80);
+    EXPECT_EQ(StepVidValue(0x80, VidMove::Up), 0x81);
 }
 
 TEST_F(VoltageControlTest, UpWritesTheNextCodeAndTheNextPassShowsTheValueReadBack)

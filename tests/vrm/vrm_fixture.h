@@ -11,10 +11,18 @@
 #include "exports/exports.h"
 #include "plugin/plugin_state.h"
 #include "tests/support/plugin_harness.h"
+#include "vrm/vt1165_device.h"
 
 namespace vrmtest {
 
 using Accesses = std::vector<std::string>;
+
+// GPU 0's chip under its device's lock, for the one call of a helper that
+// takes it: LockedChip() where a ChipAccess& goes.
+struct LockedChip {
+    ChipAccess chip{Vt1165Device::OfGpu(0), kReadingWaitMs};
+    operator ChipAccess&() { return chip; }
+};
 
 inline uint32_t Index(uint32_t gpu, uint32_t source)
 {

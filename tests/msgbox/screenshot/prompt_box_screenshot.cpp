@@ -14,7 +14,7 @@
 
 #include "msgbox/win32/prompt_box.h"
 #include "png_writer.h"
-#include "tests/msgbox/plugin_boxes.h"
+#include "tests/msgbox/sample_boxes.h"
 
 namespace {
 
@@ -89,10 +89,10 @@ int main(int argc, char** argv)
 {
     const std::string folder = argc > 1 ? std::string(argv[1]) + "\\" : std::string();
     int failures = 0;
-    for (const PluginBox& shot : kPluginBoxes) {
+    for (const SampleBox& shot : SampleBoxes()) {
         PromptBoxParams params;
-        params.backgroundColor = shot.backgroundColor;
-        std::strcpy(params.buttonsText, shot.buttons);
+        params.backgroundColor = shot.box->backgroundColor;
+        std::snprintf(params.buttonsText, sizeof params.buttonsText, "%s", shot.box->buttons);
         const std::string path = folder + shot.file;
 
         const DWORD thread = GetCurrentThreadId();
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
             }
             PostThreadMessageA(thread, WM_QUIT, 0, 0);
         });
-        PromptBox(nullptr, shot.text, shot.caption, shot.type | PB_NO_BEEP, &params);
+        PromptBox(nullptr, shot.text.c_str(), shot.box->caption, shot.box->type | PB_NO_BEEP, &params);
         photographer.join();
         MSG quit;
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
