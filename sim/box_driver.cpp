@@ -44,6 +44,12 @@ bool BoxDriver::Tick()
     HWND dialog = FindVisibleDialog(GetCurrentThreadId());
     if (!dialog || (dialog == lastPressed_ && IsWindow(dialog)))
         return false;
+    if (dialog != lookingAt_) {
+        lookingAt_ = dialog;
+        lookingSince_ = GetTickCount();
+    }
+    if (GetTickCount() - lookingSince_ < lookMs_)
+        return false;
 
     ButtonSearch buttons;
     if (!Done())
@@ -62,10 +68,14 @@ bool BoxDriver::Tick()
         if (c == '\n')
             c = ' ';
     seen_.push_back(TextOfWindow(dialog) + ": " + message);
-    std::printf("  [%s] pressed %s\n", seen_.back().c_str(), pressed.c_str());
+    if (!quiet_)
+        std::printf("  [%s] pressed %s\n", seen_.back().c_str(), pressed.c_str());
+    if (onPress_)
+        onPress_(Done() ? WithoutAmpersands(TextOfWindow(buttons.button)) : presses_[next_], seen_.back());
     if (!Done())
         ++next_;
     lastPressed_ = dialog;
+    lookingAt_ = nullptr;  // the next box is looked at afresh
     // Posted, not sent: the click is handled by the box's own loop after
     // this timer callback has returned.
     PostMessageA(buttons.button, BM_CLICK, 0, 0);

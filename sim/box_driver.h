@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,20 @@ public:
     {
     }
 
+    // A person who looks at each box for ms milliseconds (from the tick that
+    // first saw it) before pressing; 0 (the default) presses at once.
+    void LookAtEachBox(DWORD ms) { lookMs_ = ms; }
+    // Prints nothing of what it presses (the default prints a line a box).
+    void Quiet() { quiet_ = true; }
+    // Called with the caption about to be pressed and the box's text (its
+    // title, ": ", its message), just before the click is posted.
+    void OnPress(std::function<void(const std::string& caption, const std::string& box)> observer)
+    {
+        onPress_ = std::move(observer);
+    }
+    // Drops the presses not made yet: unattended, the next box is closed.
+    void SkipRemaining() { next_ = presses_.size(); }
+
     // Looks for a dialog of this thread and presses the next button; call it
     // periodically. Returns true when it pressed something.
     bool Tick();
@@ -36,6 +51,11 @@ private:
     bool unattended_;
     std::size_t next_ = 0;
     HWND lastPressed_ = nullptr;  // a box answers one press; a new pass is a new window
+    DWORD lookMs_ = 0;
+    HWND lookingAt_ = nullptr;
+    DWORD lookingSince_ = 0;
+    bool quiet_ = false;
+    std::function<void(const std::string&, const std::string&)> onPress_;
     std::vector<std::string> seen_;
 };
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,6 +14,7 @@
 
 #include "sim/box_driver.h"
 #include "sim/host_exports.h"
+#include "sim/host_patterns.h"
 #include "sim/monitor_table.h"
 #include "sim/options.h"
 #include "sim/plugin_module.h"
@@ -123,26 +125,50 @@ long long FileSize(const std::string& path)
 }
 
 // Prints the plug-in's log lines written since offset, one per console line
-// (the log ends its lines with a lone carriage return).
-void PrintLogSince(const std::string& logPath, long long offset)
+// (the log ends its lines with a lone carriage return); of more than
+// lastLines, only the last ones and how many came before.
+void PrintLogSince(const std::string& logPath, long long offset, std::size_t lastLines = SIZE_MAX)
 {
     std::string log;
     if (!ReadWholeFile(logPath, &log)) {
         std::printf("(no log at %s)\n", logPath.c_str());
         return;
     }
-    std::printf("\nplug-in log (%s):\n", logPath.c_str());
+    std::vector<std::string> lines;
     std::string line;
     for (std::size_t i = static_cast<std::size_t>(offset); i <= log.size(); ++i) {
         char c = i < log.size() ? log[i] : '\r';
         if (c == '\r' || c == '\n') {
             if (!line.empty())
-                std::printf("  %s\n", line.c_str());
+                lines.push_back(line);
             line.clear();
         } else {
             line += c;
         }
     }
+    std::printf("\nplug-in log (%s):\n", logPath.c_str());
+    std::size_t first = lines.size() > lastLines ? lines.size() - lastLines : 0;
+    if (first)
+        std::printf("  (%u earlier line(s))\n", static_cast<unsigned>(first));
+    for (std::size_t i = first; i < lines.size(); ++i)
+        std::printf("  %s\n", lines[i].c_str());
+}
+
+// Plays a host pattern against the loaded plug-in and prints its report;
+// false when the pattern could not run.
+bool PlayHostPattern(sim::HostPattern pattern, sim::PluginModule& plugin, sim::Vt1165Model& model,
+                     const sim::Options& options, const std::string& logPath)
+{
+    sim::HostPatternConfig config;
+    config.pattern = pattern;
+    config.pressCount = options.pressCount;
+    config.logPath = logPath;
+    std::printf("playing host pattern %s: the person presses GPU 0's voltage window...\n",
+                sim::HostPatternName(pattern));
+    std::fflush(stdout);
+    sim::HostPatternReport report = sim::RunHostPattern(plugin, model, config);
+    std::printf("\n%s", sim::FormatHostPatternReport(report).c_str());
+    return report.problem.empty();
 }
 
 // Asks for every source of every GPU, as the host does after loading.
@@ -222,7 +248,15 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    std::string scenario = sim::kDefaultScenario;
+    sim::HostPattern pattern = sim::HostPattern::Plain;
+    const bool playPattern = !options.hostPattern.empty();
+    if (playPattern && !sim::ParseHostPattern(options.hostPattern, &pattern)) {
+        std::fprintf(stderr, "--host-pattern: %s is none of %s\n%s", options.hostPattern.c_str(),
+                     sim::kHostPatternNames, sim::kUsage);
+        return 2;
+    }
+
+    std::string scenario = playPattern ? sim::kHostPatternScenario : sim::kDefaultScenario;
     if (!options.scenarioPath.empty() && !ReadWholeFile(options.scenarioPath, &scenario)) {
         std::fprintf(stderr, "cannot read scenario %s\n", options.scenarioPath.c_str());
         return 2;
@@ -251,6 +285,12 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("loaded %s\n", pluginPath.c_str());
+    if (playPattern) {
+        const bool played = PlayHostPattern(pattern, plugin, model, options, logPath);
+        plugin.Unload();
+        PrintLogSince(logPath, logStart, 20);
+        return played ? 0 : 1;
+    }
 
     HWND hostWindow = CreateHostWindow();
     sim::BoxDriver driver(sim::SplitPresses(options.presses), options.unattended);

@@ -18,6 +18,17 @@ const char* const kUsage =
     "                      (without it the boxes wait for a person at the display)\n"
     "  --unattended        after the --press buttons, close every box: EXIT, or its default button\n"
     "  --desc-version V    dwDescVersion the host puts in each descriptor (default 0x00010003)\n"
+    "  --host-pattern NAME play a host pattern against the plug-in and print what it measured:\n"
+    "                      plain                  one thread: the UI timer reads while the window is pressed\n"
+    "                      ui-thread              I2C runs on the UI thread (SendMessage from others), a worker\n"
+    "                                             polls every source nonstop, the UI timer reads every 10 ms\n"
+    "                      ui-thread-redescribe   the same, and the UI thread describes every source again\n"
+    "                                             between two presses, every fifth press\n"
+    "                      serialised             a hardware mutex held across each polling round of GPU 0\n"
+    "                      serialised-redescribe  the same, GPU 0's sources described inside each round\n"
+    "                      The person presses UP and DOWN in GPU 0's voltage window, then EXIT. Without\n"
+    "                      --scenario: three GPUs, each with a VT1165. Leave out --setup and --press.\n"
+    "  --press-count N     UP and DOWN presses of the host pattern (default 20; 10 for serialised-redescribe)\n"
     "  --help              this text\n";
 
 namespace {
@@ -53,10 +64,21 @@ bool ParseOptions(int argc, const char* const* argv, Options* out, std::string* 
                 return fail("needs a value");
             (arg == "--plugin" ? out->pluginPath : arg == "--scenario" ? out->scenarioPath : out->presses) = value;
             ++i;
-        } else if (arg == "--polls" || arg == "--interval" || arg == "--setup" || arg == "--desc-version") {
+        } else if (arg == "--host-pattern") {
+            // The name is checked by the simulator, which has the patterns.
+            if (!value || !*value)
+                return fail("needs a pattern name");
+            out->hostPattern = value;
+            ++i;
+        } else if (arg == "--polls" || arg == "--interval" || arg == "--setup" || arg == "--desc-version" ||
+                   arg == "--press-count") {
             if (!ParseUnsigned(value, &number))
                 return fail("needs a number");
-            if (arg == "--polls")
+            if (arg == "--press-count" && number > 1000)
+                return fail("at most 1000 presses");
+            if (arg == "--press-count")
+                out->pressCount = static_cast<int>(number);
+            else if (arg == "--polls")
                 out->polls = number;
             else if (arg == "--interval")
                 out->intervalMs = number;
@@ -78,6 +100,12 @@ bool ParseOptions(int argc, const char* const* argv, Options* out, std::string* 
         } else {
             return fail("unknown option");
         }
+    }
+    if (!out->hostPattern.empty() && (out->setupGpu >= 0 || !out->presses.empty())) {
+        if (error)
+            *error =
+                "--host-pattern: the pattern opens and presses GPU 0's window itself; leave out --setup and --press";
+        return false;
     }
     return true;
 }

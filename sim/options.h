@@ -18,6 +18,8 @@ struct Options {
     std::string presses;         // buttons to press in the plug-in's boxes, "UP,UP,EXIT"
     bool unattended = false;     // then close every further box: EXIT, or its default button
     uint32_t descVersion = 0x00010003u;
+    std::string hostPattern;  // play this host pattern (sim/host_patterns.h) instead of the plain run
+    int pressCount = -1;      // the pattern's UP and DOWN presses; negative: the pattern's own
 };
 
 // Parses argv; returns false with a message for an unknown or malformed

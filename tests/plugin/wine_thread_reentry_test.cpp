@@ -6,23 +6,26 @@
 // write anywhere but to a chip, in the register its 0x1C names, one code on.
 // And two ordinary hosts whose way of running their I2C functions meets the
 // plug-in's per-GPU locks (a hardware mutex held across a polling round; I2C
-// functions that run on the UI thread): every call returns, or a watchdog
-// ends the program and names the calls still in flight.
+// functions that run on the UI thread), played by the simulator's host
+// patterns: every write is safe and the work gets done (presses written,
+// descriptor requests served, readings that reach the bus); a run that does
+// not end winds down at its bound, and a watchdog ends the program and names
+// the calls still in flight should anything hang.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <functional>
-#include <mutex>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "sim/host_exports.h"
+#include "sim/host_patterns.h"
 #include "sim/host_policy.h"
+#include "sim/plugin_module.h"
+#include "sim/scenario.h"
 #include "sim/vt1165_model.h"
 #include "tests/plugin/wine_box_watch.h"
 #include "tests/plugin/wine_host_window.h"
@@ -259,177 +262,134 @@ TEST_F(WineThreadReentry, PressesWhileAnotherThreadRedescribesWriteOnlyToAChip)
     EXPECT_EQ(test::JudgeWrites(model.trace).Report(), "");
 }
 
-// Runs the calling thread's messages (its timers, the calls other threads
-// send it) until done() holds or ms have passed; with INFINITE only done()
-// ends it, and the test's watchdog bounds it.
-void RunMessages(const std::function<bool()>& done, DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    while (!done() && (ms == INFINITE || GetTickCount() - start < ms)) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
-// Three GPUs, each with a chip on bus 0, described as a host does at start;
-// GPU 0's window pressed on the host's UI thread (the test's) while the
-// host's polling goes on.
+// The host patterns of the simulator (sim/host_patterns.h), played with the
+// DLL on three GPUs, each with a chip on bus 0, described as a host does at
+// start: GPU 0's window pressed UP and DOWN on the host's UI thread (the
+// test's) while the host's polling goes on. Each run is judged for safety
+// (every write, every reading) and for progress: the presses are written,
+// the window never says the chip is busy, descriptor requests are served,
+// and the polling rounds' readings reach the bus.
 class WineHostPattern : public test::ReentryTest {
 protected:
-    static constexpr uint32_t kGpus = 3;
-    static constexpr uint32_t kSourcesPerGpu = 11;
-
     WineHostPattern()
         : watchdog(std::string("WineHostPattern.") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
     {
         test::Watchdog::NameThread("UI thread");
     }
+    ~WineHostPattern() override { sim::SetHostPolicy(nullptr); }
 
-    // Loads the DLL and describes every GPU; true when every chip was found.
-    bool Start()
+    // Plays the pattern; the report's table goes into every failure below.
+    sim::HostPatternReport Play(sim::HostPattern pattern)
     {
-        for (uint32_t g = 0; g < kGpus; ++g) {
-            model.AddGpu(1);
-            Chip(g, 0, 0x20, 0x3C);
-        }
-        if (!plugin.Loaded())
-            return false;
-        getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
-        setupSource = plugin.Export<PFN_SetupSource>("SetupSource");
-        int found = 0;
-        for (uint32_t g = 0; g < kGpus; ++g)
-            found += Describe(plugin, g << 16);
-        model.ClearTrace();
-        return found == static_cast<int>(kGpus);
-    }
-
-    float Read(uint32_t index) { return test::WatchedReading(readings, getSourceData, index); }
-    void PollRound() { test::PollRound(readings, kGpus, getSourceData); }
-
-    // GPU 0's voltage window, owned by owner: the person looks at each box a
-    // moment, so that the host's work goes on while it is up, then presses
-    // the next of kPresses.
-    int32_t PressWindow(HWND owner)
-    {
-        DWORD shown = 0;
-        auto lookedAMoment = [&shown] {
-            if (!shown)
-                shown = GetTickCount();
-            if (GetTickCount() - shown < 30)
-                return false;
-            shown = 0;
-            return true;
-        };
-        return test::PressThrough(
-            kPresses, [&] { return test::Watchdog::Watch("SetupSource", 0, [&] { return setupSource(0, owner); }); },
-            &seen, lookedAMoment);
+        std::string error;
+        EXPECT_TRUE(sim::LoadScenario(sim::kHostPatternScenario, &model, &error)) << error;
+        sim::PluginModule plugin;
+        EXPECT_TRUE(plugin.Load(folder.DllPath()));
+        sim::HostPatternConfig config;
+        config.pattern = pattern;
+        config.logPath = folder.LogPath();
+        // Winds down well before the test's watchdog ends the program.
+        config.boundMs = 40000;
+        config.onReading = [this](uint32_t index, float value) { readings.Note(index, value); };
+        sim::HostPatternReport report = sim::RunHostPattern(plugin, model, config);
+        reportText = sim::FormatHostPatternReport(report);
+        return report;
     }
 
     // Every write kept the safety rule, every reading was one the plug-in may
-    // give back, and the window ended with EXIT. A press may have written
-    // nothing (the chip was busy): that is not judged.
-    void ExpectSafeAndSane(int32_t setupResult)
+    // give back, and the window ended with EXIT after every press.
+    void ExpectSafeAndSane(const sim::HostPatternReport& report)
     {
+        SCOPED_TRACE(reportText);
+        EXPECT_EQ(report.problem, "");
         test::WriteJudge judge = test::JudgeWrites(model.trace);
         EXPECT_TRUE(judge.Clean()) << "of " << judge.Writes() << " writes (" << judge.VidWrites()
                                    << " to VID registers):\n"
                                    << judge.Report();
+        EXPECT_GT(readings.Readings(), 0);
         EXPECT_EQ(readings.Implausible(), 0)
             << "of " << readings.Readings() << " readings; first: " << readings.First();
-        EXPECT_EQ(setupResult, 1);
-        EXPECT_EQ(seen.size(), kPresses.size()) << "the window did not take every press and EXIT";
-        for (const test::SeenBox& box : seen)
-            EXPECT_EQ(box.title, kWindowCaption);
+        EXPECT_EQ(report.setupResult, 1);
+        EXPECT_EQ(report.pressesMade, report.pressesPlanned);
+        EXPECT_EQ(report.showings, report.pressesPlanned + 1) << "the window did not take every press and EXIT";
+        for (const std::string& box : report.boxes)
+            EXPECT_EQ(box.compare(0, std::strlen(kWindowCaption) + 1, std::string(kWindowCaption) + ":"), 0) << box;
     }
 
-    ~WineHostPattern() override { sim::SetHostPolicy(nullptr); }
+    // Every press reached the chip, and no showing said it was busy.
+    void ExpectEveryPressWritten(const sim::HostPatternReport& report)
+    {
+        SCOPED_TRACE(reportText);
+        EXPECT_EQ(report.pressesWritten, report.pressesPlanned);
+        EXPECT_EQ(report.busyShowings, 0);
+    }
+
+    // The polling rounds' readings reached the bus in most rounds, rather
+    // than handing back stored values.
+    void ExpectMostRoundsReachTheBus(const sim::HostPatternReport& report)
+    {
+        SCOPED_TRACE(reportText);
+        EXPECT_GT(report.Rounds(), 0);
+        EXPECT_GT(2 * report.roundsTouchingBus, report.Rounds());
+    }
 
     // Before the plug-in is loaded, so that it watches its unloading too.
     test::Watchdog watchdog;
-    test::LoadedPlugin plugin{folder.DllPath()};
-    PFN_GetSourceData getSourceData = nullptr;
-    PFN_SetupSource setupSource = nullptr;
     test::ReadingCheck readings;
-    const std::vector<std::string> kPresses = {"UP", "UP", "DOWN", "DOWN", "EXIT"};
-    std::vector<test::SeenBox> seen;
+    std::string reportText;
 };
 
 // A host that serialises its hardware access: one recursive hardware mutex,
-// which its I2C functions take and its polling thread holds across a whole
-// round of readings of every source of every GPU, while the person presses
-// UP and DOWN in GPU 0's window on the UI thread. A press that holds GPU 0's
-// lock waits in the host's I2C function for the mutex; the polling thread,
-// holding the mutex, comes to GPU 0's sources in its round.
+// which its I2C functions take and its polling thread holds across each
+// round of readings of GPU 0, while the person presses UP and DOWN in GPU
+// 0's window on the UI thread. A press that holds GPU 0's lock waits in the
+// host's I2C function for the mutex; the polling thread, holding the mutex,
+// comes to GPU 0's sources in its round.
 TEST_F(WineHostPattern, HostHoldingItsHardwareMutexAcrossAPollingRound)
 {
-    constexpr int kMaxRounds = 5000;
-    ASSERT_TRUE(Start());
-    sim::SerialisedHost hardware;
-    sim::SetHostPolicy(&hardware);
-    // A register access takes a moment on a real bus (here a millisecond,
-    // the shortest sleep Windows has).
-    sim::g_onHostCall = [] { Sleep(1); };
-    std::atomic<bool> pressing{true};
-    std::thread poller([&] {
-        test::Watchdog::NameThread("polling thread");
-        for (int round = 0; round < kMaxRounds && pressing.load(); ++round) {
-            {
-                std::lock_guard<sim::SerialisedHost> holding(hardware);
-                PollRound();
-            }
-            Sleep(10);  // the polling interval
-        }
-    });
-    test::HostWindow window;
-    int32_t result = PressWindow(window.window);
-    pressing = false;
-    poller.join();
-    sim::g_onHostCall = nullptr;
-    sim::SetHostPolicy(nullptr);
-    ExpectSafeAndSane(result);
+    const sim::HostPatternReport report = Play(sim::HostPattern::Serialised);
+    ExpectSafeAndSane(report);
+    ExpectEveryPressWritten(report);
+    ExpectMostRoundsReachTheBus(report);
+}
+
+// The same host, describing GPU 0's sources again inside each round: no
+// request is refused, however the rounds meet the presses.
+TEST_F(WineHostPattern, HostHoldingItsHardwareMutexDescribingInsideTheRound)
+{
+    const sim::HostPatternReport report = Play(sim::HostPattern::SerialisedRedescribe);
+    ExpectSafeAndSane(report);
+    SCOPED_TRACE(reportText);
+    EXPECT_GT(report.descriptorRequests, 0);
+    EXPECT_EQ(report.descriptorRefused, 0) << "of " << report.descriptorRequests << " descriptor requests";
+    ExpectMostRoundsReachTheBus(report);
 }
 
 // A host whose I2C functions run on its UI thread: a worker thread's call is
-// sent to a window of the UI thread (SendMessage) and waits for it, and the
-// UI thread's timer reads one source of every GPU on each tick, before and
-// while GPU 0's window is up (the box's message loop runs the timer and the
-// sent calls). A worker's reading holds its GPU's lock while it waits for
-// the UI thread; the UI thread's next tick reads that GPU.
+// sent to a window of the UI thread (SendMessage) and waits for it; the
+// worker polls every source of every GPU nonstop, and the UI thread's timer
+// reads one source of every GPU every 10 ms, before and while GPU 0's window
+// is up (the box's message loop runs the timer and the sent calls). A
+// worker's reading holds its GPU's lock while it waits for the UI thread;
+// the UI thread's next tick, or the person's press, wants that GPU.
 TEST_F(WineHostPattern, HostRunningItsI2CFunctionsOnItsUiThread)
 {
-    constexpr int kMaxRounds = 5000;
-    ASSERT_TRUE(Start());
-    sim::UiWindowHost uiThread;
-    sim::SetHostPolicy(&uiThread);
-    std::atomic<bool> working{true}, workerDone{false};
-    std::thread worker([&] {
-        test::Watchdog::NameThread("worker");
-        for (int round = 0; round < kMaxRounds && working.load(); ++round)
-            PollRound();
-        workerDone = true;
-    });
-    int32_t result = 0;
-    {
-        test::HostWindow window;
-        uint32_t tick = 0;
-        window.Every(10, [&] {
-            const uint32_t source = tick++ % kSourcesPerGpu;
-            for (uint32_t g = 0; g < kGpus; ++g)
-                Read(g << 16 | source);
-        });
-        // The UI thread's own message loop for a while, then the window's.
-        RunMessages([] { return false; }, 200);
-        result = PressWindow(window.window);
-        working = false;
-        RunMessages([&] { return workerDone.load(); }, INFINITE);
-    }
-    worker.join();
-    sim::SetHostPolicy(nullptr);
-    ExpectSafeAndSane(result);
+    const sim::HostPatternReport report = Play(sim::HostPattern::UiThread);
+    ExpectSafeAndSane(report);
+    ExpectEveryPressWritten(report);
+    ExpectMostRoundsReachTheBus(report);
+}
+
+// The same host, its UI thread describing every source of every GPU again
+// between two presses, every few presses (a host re-listing its sources):
+// none is refused.
+TEST_F(WineHostPattern, HostRunningItsI2CFunctionsOnItsUiThreadRelistingItsSources)
+{
+    const sim::HostPatternReport report = Play(sim::HostPattern::UiThreadRedescribe);
+    ExpectSafeAndSane(report);
+    SCOPED_TRACE(reportText);
+    EXPECT_GE(report.descriptorRequests, 3 * 11);
+    EXPECT_EQ(report.descriptorRefused, 0) << "of " << report.descriptorRequests << " descriptor requests";
 }
 
 }  // namespace
