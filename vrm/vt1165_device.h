@@ -247,21 +247,22 @@ public:
 
 private:
     friend class ChipAccess;
-    friend bool InsideDeviceAccess();
 
     // Called with the lock held: the context's values as the snapshot.
     void PublishSnapshot();
+    void StoreSnapshot(const LastGood& values);
     void Reset();
     uint32_t ReadingWaitMs() const;
 
     const uint32_t dwGpu_;
     TimedLock lock_;
-    std::atomic<uint32_t> sequenceThread_{0};  // the thread inside a sequence, 0 when none
     BusyLog busy_;
     bool published_ = false;  // under the lock: a detection was ever published
 
     // The snapshot, written under the lock and read by anyone: a sequence
-    // count (odd while a write is under way) and the values, each whole.
+    // count (odd while a write is under way) and the values, each whole;
+    // and, under the lock, what was last published.
+    LastGood publishedValues_;
     std::atomic<uint32_t> snapshotCount_{0};
     std::atomic<float> lastVoltage_{kNoValue};
     std::atomic<float> lastCurrent_{kNoValue};

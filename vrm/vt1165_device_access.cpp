@@ -19,6 +19,11 @@ constexpr uint8_t kFoundBit = 0x02;
 
 Vt1165Device g_devices[kMaxGpus] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 
+// The thread inside each GPU's sequence, kNoThread when none is: side by
+// side, so that every call's look at all sixteen stays cheap. A thread is
+// in at most one sequence at a time.
+std::atomic<uint32_t> g_sequenceThreads[kMaxGpus];
+
 uint32_t CallingThread()
 {
     return g_platform.currentThreadId ? g_platform.currentThreadId() : kOnlyThread;
@@ -27,6 +32,15 @@ uint32_t CallingThread()
 uint32_t Now()
 {
     return g_platform.tickCountMs ? g_platform.tickCountMs() : 0;
+}
+
+bool SameValues(const LastGood& a, const LastGood& b)
+{
+    for (int k = 0; k < kPhaseSlots; ++k)
+        if (a.phaseTemp[k] != b.phaseTemp[k])
+            return false;
+    return a.voltage == b.voltage && a.current == b.current && a.protection == b.protection &&
+           a.phaseCount == b.phaseCount && a.detected == b.detected && a.found == b.found && a.devID == b.devID;
 }
 
 bool WritableRegister(uint8_t reg)
@@ -39,8 +53,8 @@ bool WritableRegister(uint8_t reg)
 bool InsideDeviceAccess()
 {
     const uint32_t self = CallingThread();
-    for (const Vt1165Device& device : g_devices)
-        if (device.sequenceThread_.load() == self)
+    for (const std::atomic<uint32_t>& thread : g_sequenceThreads)
+        if (thread.load() == self)
             return true;
     return false;
 }
@@ -49,13 +63,16 @@ ChipAccess::ChipAccess(Vt1165Device& device, uint32_t waitMs) : device_(device)
 {
     if (InsideDeviceAccess())
         return;
-    const uint32_t waitStart = Now();
-    if (!device.lock_.Lock(waitMs)) {
-        busy_ = true;
-        device.busy_.NoteWentOnWithout(waitStart);
-        return;
+    // The clock is read only when the lock is not free at once.
+    if (!device.lock_.Lock(0)) {
+        const uint32_t waitStart = Now();
+        if (!device.lock_.Lock(waitMs)) {
+            busy_ = true;
+            device.busy_.NoteWentOnWithout(waitStart);
+            return;
+        }
     }
-    device.sequenceThread_.store(CallingThread());
+    g_sequenceThreads[device.dwGpu_].store(CallingThread());
     entered_ = true;
     device.busy_.NoteLockTaken(device.dwGpu_);
     Pin();
@@ -66,7 +83,7 @@ ChipAccess::~ChipAccess()
     if (!entered_)
         return;
     device_.PublishSnapshot();
-    device_.sequenceThread_.store(kNoThread);
+    g_sequenceThreads[device_.dwGpu_].store(kNoThread);
     device_.lock_.Unlock();
 }
 
@@ -143,22 +160,40 @@ Vt1165Device& Vt1165Device::OfGpu(uint32_t dwGpu)
 
 void Vt1165Device::PublishSnapshot()
 {
+    const GpuContext& ctx = g_state.g_context[dwGpu_];
+    LastGood now;
+    now.voltage = ctx.m_voltage;
+    now.current = ctx.m_current;
+    for (int k = 0; k < kPhaseSlots; ++k)
+        now.phaseTemp[k] = ctx.m_phaseTemp[k];
+    now.protection = ctx.m_OVP_OCP_State;
+    now.phaseCount = ctx.m_phaseCount;
+    now.detected = published_;
+    now.found = published_ && ctx.m_dev != 0;
+    now.devID = now.found ? ctx.m_devID : 0;
+    // Most sequences leave the values as they were: nothing to publish then.
+    if (!SameValues(now, publishedValues_))
+        StoreSnapshot(now);
+}
+
+void Vt1165Device::StoreSnapshot(const LastGood& values)
+{
     // Each value is stored with release after the count turned odd, the
     // count turns even after them: a reader that saw a value of this write
     // sees the count changed.
-    const GpuContext& ctx = g_state.g_context[dwGpu_];
+    publishedValues_ = values;
     const uint32_t count = snapshotCount_.load(std::memory_order_relaxed);
     snapshotCount_.store(count + 1, std::memory_order_relaxed);
-    lastVoltage_.store(ctx.m_voltage, std::memory_order_release);
-    lastCurrent_.store(ctx.m_current, std::memory_order_release);
+    lastVoltage_.store(values.voltage, std::memory_order_release);
+    lastCurrent_.store(values.current, std::memory_order_release);
     for (int k = 0; k < kPhaseSlots; ++k)
-        lastPhaseTemp_[k].store(ctx.m_phaseTemp[k], std::memory_order_release);
-    lastProtection_.store(ctx.m_OVP_OCP_State, std::memory_order_release);
-    lastPhaseCount_.store(ctx.m_phaseCount, std::memory_order_release);
+        lastPhaseTemp_[k].store(values.phaseTemp[k], std::memory_order_release);
+    lastProtection_.store(values.protection, std::memory_order_release);
+    lastPhaseCount_.store(values.phaseCount, std::memory_order_release);
     const uint8_t detection =
-        static_cast<uint8_t>((published_ ? kDetectedBit : 0) | (published_ && ctx.m_dev ? kFoundBit : 0));
+        static_cast<uint8_t>((values.detected ? kDetectedBit : 0) | (values.found ? kFoundBit : 0));
     lastDetection_.store(detection, std::memory_order_release);
-    lastDevID_.store(ctx.m_dev ? ctx.m_devID : 0, std::memory_order_release);
+    lastDevID_.store(values.devID, std::memory_order_release);
     snapshotCount_.store(count + 2, std::memory_order_release);
 }
 
@@ -186,15 +221,7 @@ LastGood Vt1165Device::Snapshot() const
 void Vt1165Device::Reset()
 {
     published_ = false;
-    snapshotCount_.store(0);
-    lastVoltage_.store(kNoValue);
-    lastCurrent_.store(kNoValue);
-    for (std::atomic<float>& t : lastPhaseTemp_)
-        t.store(kNoValue);
-    lastProtection_.store(0);
-    lastPhaseCount_.store(kNotCached);
-    lastDetection_.store(0);
-    lastDevID_.store(0);
+    StoreSnapshot(LastGood());
 }
 
 void Vt1165Device::LogBusySpellsAtUnload()
@@ -207,7 +234,7 @@ void Vt1165Device::ReleaseAll()
 {
     for (Vt1165Device& device : g_devices) {
         device.lock_.Release();
-        device.sequenceThread_.store(kNoThread);
+        g_sequenceThreads[device.dwGpu_].store(kNoThread);
         device.busy_.Reset();
         device.Reset();
     }
