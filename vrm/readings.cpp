@@ -32,10 +32,6 @@ float StoreAndReturn(float& field, float result)
     return field;
 }
 
-}  // namespace
-
-namespace {
-
 constexpr float kFixedVoltages[4] = {1.0f, 1.05f, 1.1f, 1.15f};
 
 // VID mode 3: the result, or kNoValue when an access failed.
@@ -69,6 +65,25 @@ float VoltageOfOtherModes(ChipAccess& chip, uint8_t vidMode, bool direct)
     if (direct)
         return chip.Read(kRegVidLast, &value) ? VoltageSenseToVolts(value) : kNoValue;  // 0x18: the voltage itself
     return chip.Read(kRegVidControl, &value) ? VidToVolts(vidMode, value) : kNoValue;
+}
+
+// Selects a phase (1..6) and reads its temperature; false at the first
+// access that fails. The chip only answers the selection when the three
+// writes come in this order, and the selection holds for every reader of
+// the chip: the whole reading is one bus sequence, so that another thread
+// polling another phase cannot switch it in between.
+bool ReadSelectedPhase(ChipAccess& chip, uint8_t phase, uint8_t* temperature)
+{
+    return chip.Write(kRegPhaseSelect, kPhaseSelectReset) && chip.Write(kRegPhaseKey, kPhaseKeyValue) &&
+           chip.Write(kRegPhaseSelect, static_cast<uint8_t>(kPhaseSelectEnable | phase)) &&
+           chip.Read(kRegPhaseTemp, temperature);
+}
+
+// The bit of the context's protection state that a status bit of register
+// 0x0D sets.
+uint8_t StateBitOf(uint8_t statusBit)
+{
+    return statusBit == kProtOvp ? kStateOverVoltage : kStateOverCurrent;
 }
 
 }  // namespace
@@ -106,22 +121,6 @@ float ReadOutputCurrent(ChipAccess& chip)
     return StoreAndReturn(ctx.m_current, result);
 }
 
-namespace {
-
-// Selects a phase (1..6) and reads its temperature; false at the first
-// access that fails. The chip only answers the selection when the three
-// writes come in this order, and the selection holds for every reader of
-// the chip: the whole reading is one bus sequence, so that another thread
-// polling another phase cannot switch it in between.
-bool ReadSelectedPhase(ChipAccess& chip, uint8_t phase, uint8_t* temperature)
-{
-    return chip.Write(kRegPhaseSelect, kPhaseSelectReset) && chip.Write(kRegPhaseKey, kPhaseKeyValue) &&
-           chip.Write(kRegPhaseSelect, static_cast<uint8_t>(kPhaseSelectEnable | phase)) &&
-           chip.Read(kRegPhaseTemp, temperature);
-}
-
-}  // namespace
-
 float ReadPhaseTemperature(ChipAccess& chip, uint8_t k)
 {
     if (k >= kPhaseSlots)
@@ -137,17 +136,6 @@ float ReadPhaseTemperature(ChipAccess& chip, uint8_t k)
         result = static_cast<float>(temperature);
     return StoreAndReturn(ctx.m_phaseTemp[k], result);
 }
-
-namespace {
-
-// The bit of the context's protection state that a status bit of register
-// 0x0D sets.
-uint8_t StateBitOf(uint8_t statusBit)
-{
-    return statusBit == kProtOvp ? kStateOverVoltage : kStateOverCurrent;
-}
-
-}  // namespace
 
 float ReadProtectionStatus(ChipAccess& chip, uint8_t bit)
 {

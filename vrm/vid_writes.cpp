@@ -1,7 +1,5 @@
 #include "vrm/vid_writes.h"
 
-#include <cstdio>
-
 #include "plugin/configuration.h"
 #include "plugin/plugin_state.h"
 #include "vrm/vid_write_notes.h"
@@ -93,24 +91,23 @@ private:
     VidNote& note_;
 };
 
-// A write of the window on GPU g, then the same write offered to GPU 2 when
+// A write of the window on GPU g into outcome (the rule's own note already
+// there), then the same write offered to GPU 2 when
 // an old host's user asked for both GPUs. GPU 2's write is a sequence of
 // GPU 2 on its own chip, which must sit where the window GPU's chip was
 // written; the window GPU's sequence has ended by then, so no thread ever
 // holds two GPUs' locks.
-VidWriteOutcome WindowWrite(uint32_t g, const ShownChip& shown, VidMove move, VidWriter writer, const VidDecision& rule,
-                            VidNote& ruleNote)
+void WindowWrite(uint32_t g, const ShownChip& shown, VidMove move, VidWriter writer, const VidDecision& rule,
+                 VidWriteOutcome& outcome)
 {
-    VidWriteOutcome outcome;
     const VidWriteResult result = Vt1165Device::OfGpu(g).WriteVid(shown, move, rule);
     if (result.stop == VidWriteStop::None || result.stop == VidWriteStop::WriteFailed) {
         outcome.vid_register = result.held.vid_register;
         outcome.vid_value = result.value;
     }
-    std::snprintf(outcome.note, sizeof outcome.note, "%s", ruleNote);
     if (result.stop != VidWriteStop::None) {
         SayWhyNotWritten(outcome.note, writer, result);
-        return outcome;
+        return;
     }
     outcome.written = true;
     if (MirrorWanted(g)) {
@@ -118,21 +115,22 @@ VidWriteOutcome WindowWrite(uint32_t g, const ShownChip& shown, VidMove move, Vi
         const VidWriteResult second = Vt1165Device::OfGpu(kMirrorGpu).WriteVid(result.at, move, mirror);
         SayWhyNotWritten(outcome.mirrorNote, VidWriter::Mirror, second);
     }
-    return outcome;
 }
 
 }  // namespace
 
 VidWriteOutcome PressVid(uint32_t g, const ShownChip& shown, VidMove move)
 {
-    VidNote note = {};
-    PressRule rule(move, note);
-    return WindowWrite(g, shown, move, VidWriter::Press, rule, note);
+    VidWriteOutcome outcome;
+    PressRule rule(move, outcome.note);
+    WindowWrite(g, shown, move, VidWriter::Press, rule, outcome);
+    return outcome;
 }
 
 VidWriteOutcome WriteBackOnExit(uint32_t g, const ShownChip& shown, uint8_t shownRegister, uint8_t shownValue)
 {
-    VidNote note = {};
-    ExitRule rule(shownRegister, shownValue, note);
-    return WindowWrite(g, shown, VidMove::Keep, VidWriter::Exit, rule, note);
+    VidWriteOutcome outcome;
+    ExitRule rule(shownRegister, shownValue, outcome.note);
+    WindowWrite(g, shown, VidMove::Keep, VidWriter::Exit, rule, outcome);
+    return outcome;
 }
