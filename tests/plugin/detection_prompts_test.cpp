@@ -12,23 +12,12 @@
 
 namespace {
 
-using Messages = std::vector<std::string>;
+using test::kBothGpus;
+using test::kFirstGpuOnly;
 
 class PromptsTest : public ::testing::Test {
 protected:
-    int32_t Describe(uint32_t gpu, uint32_t source = 0)
-    {
-        SourceDescriptor desc = {};
-        desc.dwDescVersion = 0x00010003;
-        return GetSourceDesc((gpu << 16) | source, &desc);
-    }
-    int CountLog(const std::string& needle) const
-    {
-        int n = 0;
-        for (const std::string& m : h.LogMessages())
-            n += m.find(needle) != std::string::npos;
-        return n;
-    }
+    int32_t Describe(uint32_t gpu, uint32_t source = 0) { return test::Describe(test::Index(gpu, source)); }
     test::PluginHarness h;
 };
 
@@ -36,6 +25,12 @@ TEST_F(PromptsTest, DetectionFailureIsShownOnceForTheFirstGpuAskedAbout)
 {
     h.model.AddGpu(2);
     h.model.AddGpu(1);
+    h.onPrompt = [](const test::PromptCall& call) {
+        EXPECT_EQ(call.params->backgroundColor, 0x0000C8u);
+        EXPECT_EQ(call.params->textColor, 0xFFFFFFFFu);
+        EXPECT_EQ(call.params->buttonsText[0], '\0');
+        return 1;
+    };
     EXPECT_EQ(Describe(1), 0);
     EXPECT_EQ(Describe(0), 0);
     EXPECT_EQ(Describe(1, 2), 0);
@@ -49,21 +44,8 @@ TEST_F(PromptsTest, DetectionFailureIsShownOnceForTheFirstGpuAskedAbout)
         "Unable to detect a VT1165 Voltage Regulator on GPU 1!\n\nGPU 1 does not support the usage of this plugin!");
     EXPECT_EQ(box.type, 0x10u);
     EXPECT_TRUE(g_state.g_bDetectFailShown.IsSet());
-    EXPECT_EQ(CountLog("No VT1165 Voltage Regulator detected!"), 1);
-    EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 1);
-}
-
-TEST_F(PromptsTest, WarningParametersAreDarkRedWithNoCustomButtons)
-{
-    h.model.AddGpu(1);
-    h.onPrompt = [](const test::PromptCall& call) {
-        EXPECT_EQ(call.params->backgroundColor, 0x0000C8u);
-        EXPECT_EQ(call.params->textColor, 0xFFFFFFFFu);
-        EXPECT_EQ(call.params->buttonsText[0], '\0');
-        return 1;
-    };
-    Describe(0);
-    EXPECT_EQ(h.prompts.size(), 1u);
+    EXPECT_EQ(h.Logged("No VT1165 Voltage Regulator detected!"), 1);
+    EXPECT_EQ(h.Logged("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 1);
 }
 
 TEST_F(PromptsTest, NewHostNeverShowsTheMultiGpuPrompt)
@@ -78,13 +60,13 @@ TEST_F(PromptsTest, NewHostNeverShowsTheMultiGpuPrompt)
 
 TEST_F(PromptsTest, OldHostAsksOnlyAfterTheFirstSetupCallAndOnlyOnce)
 {
-    h.model.hostVersion = 0x02160000u;
+    h.model.hostVersion = test::kOldHost;
     h.AddGpuWithChip();
     Describe(0);
     EXPECT_TRUE(h.prompts.empty()) << "no prompt before SetupSource";
 
     SetupSource(0x00000002u, nullptr);  // any setup call counts
-    h.promptAnswers = {24};
+    h.promptAnswers = {kBothGpus};
     Describe(0);
     ASSERT_EQ(h.prompts.size(), 1u);
     const test::PromptCall& box = h.prompts[0];
@@ -95,7 +77,7 @@ TEST_F(PromptsTest, OldHostAsksOnlyAfterTheFirstSetupCallAndOnlyOnce)
               "MultiGPU support limited to TWO GPUs of same type:\n\n"
               "e.g. 2 x GTX260 or 2 x GTX280 or 1 x GTX295 or 2 x HD4870");
     EXPECT_EQ(g_state.g_bApplyToBoth, 1);
-    EXPECT_EQ(CountLog("GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"), 1);
+    EXPECT_EQ(h.Logged("GetSourceDesc: Orvane V2.22 detected. Settings will be applied to both GPUs!"), 1);
 
     SetupSource(0, nullptr);
     Describe(0);
@@ -111,21 +93,20 @@ TEST_F(PromptsTest, AnswersSetTheChoiceAndOtherResultsLeaveIt)
     h.onPrompt = [](const test::PromptCall& call) {
         EXPECT_STREQ(call.params->buttonsText, "Apply settings to first GPU only\nApply settings to both GPUs");
         EXPECT_EQ(call.params->backgroundColor, 0xC0C0C0u);
-        return 23;
+        return kFirstGpuOnly;
     };
     Describe(0);
     EXPECT_EQ(g_state.g_bApplyToBoth, 0);
-    EXPECT_EQ(CountLog("GetSourceDesc: Orvane V2.5 detected. Settings will be applied to first GPU only!"), 1);
+    EXPECT_EQ(h.Logged("GetSourceDesc: Orvane V2.5 detected. Settings will be applied to first GPU only!"), 1);
 
     // A box that could not be shown changes nothing but still counts as shown.
     test::PluginHarness fresh;
-    fresh.model.hostVersion = 0x02160000u;
+    fresh.model.hostVersion = test::kOldHost;
     fresh.AddGpuWithChip();
     SetupSource(0, nullptr);
     g_state.g_bApplyToBoth = 1;
     fresh.promptAnswers = {-1};
-    SourceDescriptor desc = {};
-    GetSourceDesc(0, &desc);
+    Describe(0);
     EXPECT_EQ(g_state.g_bApplyToBoth, 1);
     EXPECT_TRUE(g_state.g_bMultiGpuPromptShown.IsSet());
 }
@@ -135,7 +116,7 @@ TEST_F(PromptsTest, AnswersSetTheChoiceAndOtherResultsLeaveIt)
 // timer stacked warnings until the host's stack overflowed.
 TEST_F(PromptsTest, ARequestWhileThePromptIsOpenGetsNoSecondPromptAndGoesOnScanning)
 {
-    h.model.hostVersion = 0x02160000u;
+    h.model.hostVersion = test::kOldHost;
     h.AddGpuWithChip();
     h.AddGpuWithChip();
     SetupSource(0, nullptr);
@@ -144,7 +125,7 @@ TEST_F(PromptsTest, ARequestWhileThePromptIsOpenGetsNoSecondPromptAndGoesOnScann
         nested[0] = Describe(0);
         nested[1] = Describe(1, 2);
         nested[2] = Describe(0, 9);
-        return 24;
+        return kBothGpus;
     };
     EXPECT_EQ(Describe(0), 1);
     EXPECT_EQ(h.prompts.size(), 1u);
@@ -153,7 +134,7 @@ TEST_F(PromptsTest, ARequestWhileThePromptIsOpenGetsNoSecondPromptAndGoesOnScann
     EXPECT_EQ(nested[1], 1);
     EXPECT_EQ(nested[2], 1);
     EXPECT_EQ(g_state.g_bApplyToBoth, 1);
-    EXPECT_EQ(CountLog("Settings will be applied"), 1);
+    EXPECT_EQ(h.Logged("Settings will be applied"), 1);
     Describe(1);
     EXPECT_EQ(h.prompts.size(), 1u) << "still once per load";
 }
@@ -164,7 +145,7 @@ TEST_F(PromptsTest, ARequestWhileThePromptIsOpenGetsNoSecondPromptAndGoesOnScann
 // see that chip, not an empty context.
 TEST_F(PromptsTest, WhileThePromptIsUpTheLastDetectionStands)
 {
-    h.model.hostVersion = 0x02160000u;
+    h.model.hostVersion = test::kOldHost;
     h.AddGpuWithChip();
     ASSERT_EQ(Describe(0), 1);
     ASSERT_FLOAT_EQ(GetSourceData(0), 1.2f);
@@ -175,13 +156,13 @@ TEST_F(PromptsTest, WhileThePromptIsUpTheLastDetectionStands)
     h.onPrompt = [&](const test::PromptCall& call) {
         if (call.caption == "VRM Voltage Control") {
             window = call.text;
-            return 25;  // EXIT
+            return test::kExit;
         }
         voltage = GetSourceData(0);
         phase = GetSourceData(3);
         current = GetSourceData(2);
-        SetupSource(0, reinterpret_cast<void*>(0x1234));
-        return 23;
+        SetupSource(0, test::kHostWindow);
+        return kFirstGpuOnly;
     };
     EXPECT_EQ(Describe(0, 3), 1);
     EXPECT_FLOAT_EQ(voltage, 1.2f);
@@ -207,15 +188,15 @@ TEST_F(PromptsTest, ARequestWhileTheWarningIsOpenIsRefusedWithoutASecondWarning)
     EXPECT_EQ(nested[0], 0);
     EXPECT_EQ(nested[1], 0);
     EXPECT_EQ(nested[2], 1);
-    EXPECT_EQ(CountLog("No VT1165 Voltage Regulator detected!"), 1);
-    EXPECT_EQ(CountLog("GetSourceDesc: GPU 0: No VT1165 Voltage Regulator detected!"), 1);
+    EXPECT_EQ(h.Logged("No VT1165 Voltage Regulator detected!"), 1);
+    EXPECT_EQ(h.Logged("GetSourceDesc: GPU 0: No VT1165 Voltage Regulator detected!"), 1);
 }
 
 // Neither box opens inside the other; the one that was held back is shown
 // at the next request that needs it, once the first box has gone.
 TEST_F(PromptsTest, TheWarningAndThePromptNeverOpenInsideEachOther)
 {
-    h.model.hostVersion = 0x02160000u;
+    h.model.hostVersion = test::kOldHost;
     h.AddGpuWithChip();
     h.model.AddGpu(1);  // GPU 1: no chip
     SetupSource(0, nullptr);
@@ -223,7 +204,7 @@ TEST_F(PromptsTest, TheWarningAndThePromptNeverOpenInsideEachOther)
     h.onPrompt = [&](const test::PromptCall& call) {
         if (call.caption == "Limited MultiGPU support")
             nested = Describe(1);
-        return 23;
+        return kFirstGpuOnly;
     };
     EXPECT_EQ(Describe(0), 1);
     EXPECT_EQ(nested, 0);
@@ -234,7 +215,7 @@ TEST_F(PromptsTest, TheWarningAndThePromptNeverOpenInsideEachOther)
     ASSERT_EQ(h.prompts.size(), 2u);
     EXPECT_EQ(h.prompts[1].caption, "VT1165 Detection Failed");
     // Logged when it was held back inside the prompt, and with the warning.
-    EXPECT_EQ(CountLog("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 2);
+    EXPECT_EQ(h.Logged("GetSourceDesc: GPU 1: No VT1165 Voltage Regulator detected!"), 2);
 }
 
 }  // namespace

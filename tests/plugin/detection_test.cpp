@@ -1,8 +1,11 @@
 // Binding the host, the version check, the bus scan and the context reset.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "exports/exports.h"
@@ -28,11 +31,7 @@ class DetectionTest : public ::testing::Test {
 protected:
     // Source 1 never exists, so the request runs detection and is refused
     // after it whatever the catalogue offers.
-    int32_t RequestDetection(uint32_t gpu)
-    {
-        SourceDescriptor desc = {};
-        return GetSourceDesc((gpu << 16) | 1u, &desc);
-    }
+    int32_t RequestDetection(uint32_t gpu) { return test::Describe(test::Index(gpu, 1)); }
     test::PluginHarness h;
 };
 
@@ -52,23 +51,21 @@ TEST_F(DetectionTest, ScansBusesInOrderAndTakesTheChipsBus)
                         "GetSourceDesc: GPU 0: found I2C device on Bus: 3 DevAddr: 0x70 Reg: 0x1A DevID: 0x0A"}));
 }
 
-TEST_F(DetectionTest, ADeviceWithAnotherIdentifierDoesNotStopTheScan)
+// A device with another identifier does not stop the scan; on its own it
+// leaves no chip, and its identifier.
+TEST_F(DetectionTest, ADeviceWithAnotherIdentifierIsNoChip)
 {
     h.model.AddGpu(2);
     h.model.AddOtherDevice(0, 0, 0x70, 0x0B);
     h.model.AddVt1165(0, 1);
+    h.model.AddGpu(2);
+    h.model.AddOtherDevice(1, 1, 0x70, 0x0B);
     RequestDetection(0);
     EXPECT_EQ(g_state.g_context[0].m_bus, 1);
     EXPECT_EQ(g_state.g_context[0].m_dev, 0x70);
-}
-
-TEST_F(DetectionTest, OnlyAnotherDeviceLeavesNoChipAndItsIdentifier)
-{
-    h.model.AddGpu(2);
-    h.model.AddOtherDevice(0, 1, 0x70, 0x0B);
-    EXPECT_EQ(RequestDetection(0), 0);
-    EXPECT_EQ(g_state.g_context[0].m_dev, 0);
-    EXPECT_EQ(g_state.g_context[0].m_devID, 0x0B);
+    EXPECT_EQ(RequestDetection(1), 0);
+    EXPECT_EQ(g_state.g_context[1].m_dev, 0);
+    EXPECT_EQ(g_state.g_context[1].m_devID, 0x0B);
 }
 
 TEST_F(DetectionTest, NoBusOrAWrappedCountIsRefusedWithoutScanning)
@@ -110,15 +107,6 @@ TEST_F(DetectionTest, BindingStopsAtTheFirstMissingNameKeepingEarlierSlots)
     EXPECT_NE(host.ReadI2CEx, nullptr);  // as the earlier binding left it
 }
 
-TEST_F(DetectionTest, NoHostModuleRefusesBeforeAnything)
-{
-    h.AddGpuWithChip();
-    h.hostModulePresent = false;
-    EXPECT_EQ(RequestDetection(0), 0);
-    EXPECT_TRUE(h.logBytes.empty());
-    EXPECT_TRUE(h.model.trace.empty());
-}
-
 TEST_F(DetectionTest, VersionThresholdClearsMultiGpuSupportOnlyBelow223)
 {
     h.AddGpuWithChip();
@@ -127,7 +115,7 @@ TEST_F(DetectionTest, VersionThresholdClearsMultiGpuSupportOnlyBelow223)
         RequestDetection(0);
         EXPECT_EQ(g_state.g_bSupportsMultiGPU, 1) << std::hex << version;
     }
-    h.model.hostVersion = 0x02160000u;
+    h.model.hostVersion = test::kOldHost;
     RequestDetection(0);
     EXPECT_EQ(g_state.g_bSupportsMultiGPU, 0);
     h.model.hostVersion = 0x02170000u;  // never returns to 1
@@ -142,60 +130,51 @@ TEST_F(DetectionTest, EachRequestRereadsEveryBusUpToTheChipAndLogsAgain)
     RequestDetection(0);
     RequestDetection(0);
     EXPECT_EQ(IdReads(h.model).size(), 6u);
-    int found = 0;
-    for (const std::string& m : h.LogMessages())
-        found += m.find("found I2C device") != std::string::npos;
-    EXPECT_EQ(found, 2);
+    EXPECT_EQ(h.Logged("found I2C device"), 2);
 }
 
-TEST_F(DetectionTest, GpuSixteenIsRefusedBeforeAnyLogLine)
-{
-    SourceDescriptor desc = {};
-    EXPECT_EQ(GetSourceDesc(0x00100000u, &desc), 0);
-    EXPECT_EQ(GetSourceDesc(0xFFFFFFFFu, &desc), 0);
-    EXPECT_TRUE(h.logBytes.empty());
-}
-
-TEST_F(DetectionTest, NullDescriptorIsRefusedAndNothingIsTouched)
+// Refused before anything is logged or touched: GPU 16 and up, a request
+// without a record, a host without its module.
+TEST_F(DetectionTest, RequestsRefusedBeforeAnything)
 {
     h.AddGpuWithChip();
     g_state.g_context[0].m_voltage = 1.25f;
+    EXPECT_EQ(test::Describe(0x00100000u), 0);
+    EXPECT_EQ(test::Describe(0xFFFFFFFFu), 0);
     EXPECT_EQ(GetSourceDesc(0, nullptr), 0);
+    h.hostModulePresent = false;
+    EXPECT_EQ(RequestDetection(0), 0);
     EXPECT_TRUE(h.logBytes.empty());
     EXPECT_TRUE(h.model.trace.empty());
     EXPECT_EQ(g_state.g_context[0].m_voltage, 1.25f);
 }
 
-TEST_F(DetectionTest, InitContextResetsOneGpuOnly)
+// Two of the host's threads describe GPUs 0 and 1 for the first time at
+// once: each binds the host's functions while the other's scan already
+// calls through them.
+TEST(HostTableTest, TwoGpusDescribedForTheFirstTimeOnTwoThreads)
 {
-    for (GpuContext& ctx : g_state.g_context) {
-        ctx.m_bus = 4;
-        ctx.m_dev = 0x70;
-        ctx.m_vidMode = 3;
-        ctx.m_voltage = 1.2f;
+    for (int round = 0; round < 20; ++round) {
+        test::PluginHarness h;
+        std::mutex bus;
+        h.model.transactionLock = &bus;
+        h.AddGpuWithChip();
+        h.AddGpuWithChip();
+        std::atomic<int> ready{0};
+        int32_t found[2] = {-1, -1};
+        auto describe = [&](int g) {
+            ++ready;
+            while (ready.load() < 2) {
+            }
+            found[g] = test::Describe(static_cast<uint32_t>(g) << 16);
+        };
+        std::thread first(describe, 0), second(describe, 1);
+        first.join();
+        second.join();
+        h.model.transactionLock = nullptr;
+        EXPECT_EQ(found[0], 1);
+        EXPECT_EQ(found[1], 1);
     }
-    InitContext(7);
-    const GpuContext& reset = g_state.g_context[7];
-    EXPECT_EQ(reset.m_bus, 0);
-    EXPECT_EQ(reset.m_dev, 0);
-    EXPECT_EQ(reset.m_devID, 0);
-    for (uint8_t field : reset.m_config)
-        EXPECT_EQ(field, 0xFF);
-    EXPECT_EQ(reset.m_vidMode, 0xFF);
-    EXPECT_EQ(reset.m_phaseCount, 0xFF);
-    EXPECT_EQ(reset.m_OVP_OCP_State, 0);
-    EXPECT_EQ(reset.m_voltage, kNoValue);
-    EXPECT_EQ(reset.m_current, kNoValue);
-    for (float t : reset.m_phaseTemp)
-        EXPECT_EQ(t, kNoValue);
-    EXPECT_EQ(reset.m_currentScale, 50.0f);
-    for (uint32_t gpu = 0; gpu < kMaxGpus; ++gpu) {
-        if (gpu == 7)
-            continue;
-        EXPECT_EQ(g_state.g_context[gpu].m_dev, 0x70) << gpu;
-        EXPECT_EQ(g_state.g_context[gpu].m_voltage, 1.2f) << gpu;
-    }
-    EXPECT_EQ(h.LogMessages(), (Messages{"InitContext: dwGpu=7"}));
 }
 
 TEST(PluginStateTest, NoValueMarkerAndDefaults)

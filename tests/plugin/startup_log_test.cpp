@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "chip/vid_codes.h"
 #include "exports/exports.h"
 #include "plugin/configuration.h"
 #include "plugin/log.h"
@@ -23,18 +23,15 @@ protected:
     test::PluginHarness h;
 };
 
-TEST(LogLineTest, StampMessageAndLoneCarriageReturn)
+TEST(LogLineTest, StampMessageAndLoneCarriageReturnEvenWhenCut)
 {
     char line[kLogLineCapacity];
     std::size_t n = FormatLogLine(line, LocalTime{2009, 3, 5, 7, 4, 9}, "GetSourcesNum: Number of Data Sources: 11");
     EXPECT_EQ(std::string(line, n), "2009-03-05 07:04:09 GetSourcesNum: Number of Data Sources: 11\r");
-}
 
-TEST(LogLineTest, OverlongMessageIsCutAndStillEndsTheLine)
-{
-    char line[kLogLineCapacity];
+    // An overlong message is cut and still ends the line.
     std::string message(1000, 'x');
-    std::size_t n = FormatLogLine(line, LocalTime{2026, 12, 7, 23, 59, 1}, message.c_str());
+    n = FormatLogLine(line, LocalTime{2026, 12, 7, 23, 59, 1}, message.c_str());
     EXPECT_EQ(n, kLogLineCapacity - 1);
     EXPECT_EQ(std::string(line + 20, n - 21), std::string(kLogMessageMax, 'x'));
     EXPECT_EQ(line[n - 1], '\r');
@@ -46,58 +43,69 @@ TEST(LogLineTest, OverlongMessageIsCutAndStillEndsTheLine)
     EXPECT_EQ(std::string(line + 20, kLogMessageMax), message);
 }
 
-TEST_F(StartupTest, WithoutConfigurationBothSwitchesAreOff)
+// What each setting of the configuration file switches, and what the log
+// says of it: only the exact value TRUE counts; a VoltageLimit is a plain
+// decimal voltage; a comment after a value is part of the value to the
+// profile reader, so the setting is refused or stays off, and the log names
+// the comment as the likely cause, once per setting.
+TEST(StartupConfigurationTest, TheSettingsAndTheirLogLines)
 {
-    ASSERT_TRUE(PluginAttach("C:\\Orvane\\Plugins\\VT1165.dll"));
-    EXPECT_STREQ(g_state.g_logPath, "C:\\Orvane\\Plugins\\VT1165.log");
-    EXPECT_STREQ(g_state.g_cfgPath, "C:\\Orvane\\Plugins\\VT1165.cfg");
-    EXPECT_EQ(h.LogMessages(),
-              (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Disabled", "EnableDebugLogging is Disabled"}));
-    EXPECT_EQ(g_state.g_bLogging, 0);
-    EXPECT_EQ(g_state.g_bDebug, 0);
-}
-
-TEST_F(StartupTest, ExactTrueSwitchesBothOn)
-{
-    h.config["VT1165/Logging"] = "TRUE";
-    h.config["Trevask/Debug"] = "TRUE";
-    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-    EXPECT_EQ(h.LogMessages(),
-              (Messages{"DllMain: DLL_PROCESS_ATTACH", "Logging is Enabled", "EnableDebugLogging is Enabled"}));
-    EXPECT_EQ(g_state.g_bLogging, 1);
-    EXPECT_EQ(g_state.g_bDebug, 1);
-}
-
-TEST_F(StartupTest, OnlyTheExactValueCounts)
-{
-    for (const char* value : {"true", "True", "1", "TRUE1", "TRUE ", ""}) {
-        test::PluginHarness fresh;
-        g_state.g_logFile = kLogClosed;
-        fresh.config["VT1165/Logging"] = value;
-        ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-        EXPECT_EQ(g_state.g_bLogging, 0) << "value '" << value << "'";
-    }
-}
-
-// A comment after a value is part of the value to the profile reader: the
-// setting is refused or stays off, and the log names the comment as the
-// likely cause, once per setting.
-TEST_F(StartupTest, ATrailingCommentIsNamedAsTheLikelyCause)
-{
-    h.config["VT1165/Logging"] = "TRUE          ; adds a log line for every reading";
-    h.config["VT1165/VoltageLimit"] = "1.4500   ; in volts";
-    h.config["Trevask/Debug"] = "TRUE";
-    ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-    EXPECT_EQ(g_state.g_bLogging, 0);
-    EXPECT_EQ(g_state.g_bDebug, 1);
-    EXPECT_EQ(g_state.g_bVoltageLimit, 0);
     const char* kHint = ": the value holds a ';', likely a comment after it, which is read as part of the value; "
                         "put comments on lines of their own";
-    EXPECT_EQ(h.LogMessages(),
-              (Messages{"DllMain: DLL_PROCESS_ATTACH", std::string("Logging") + kHint, "Logging is Disabled",
-                        "EnableDebugLogging is Enabled",
-                        "VoltageLimit=1.4500   ; in volts is not a voltage such as 1.4500: no limit is set",
-                        std::string("VoltageLimit") + kHint}));
+    const std::string kOff = "Logging is Disabled", kDebugOff = "EnableDebugLogging is Disabled";
+    const std::string kLimitSet = "VoltageLimit is 1.4500 V: UP never sets a higher voltage";
+    auto notAVoltage = [](const std::string& value) {
+        return "VoltageLimit=" + value + " is not a voltage such as 1.4500: no limit is set";
+    };
+    struct Case {
+        const char *logging, *debug, *limit;  // null: no such line
+        uint8_t logged, debugged, limited;
+        Messages log;  // after "DllMain: DLL_PROCESS_ATTACH"
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"TRUE", "TRUE", nullptr, 1, 1, 0, {"Logging is Enabled", "EnableDebugLogging is Enabled"}},
+        {"true", nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"True", nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"1", nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"TRUE1", nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"TRUE ", nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"", nullptr, nullptr, 0, 0, 0, {kOff, kDebugOff}},
+        {"TRUE          ; adds a log line for every reading",
+         "TRUE",
+         "1.4500   ; in volts",
+         0,
+         1,
+         0,
+         {std::string("Logging") + kHint, kOff, "EnableDebugLogging is Enabled", notAVoltage("1.4500   ; in volts"),
+          std::string("VoltageLimit") + kHint}},
+        {nullptr, nullptr, "1.4500", 0, 0, 1, {kOff, kDebugOff, kLimitSet}},
+        {nullptr, nullptr, "1,45", 0, 0, 0, {kOff, kDebugOff, notAVoltage("1,45")}},
+        // An empty value is a mistake to report too, not an absent setting.
+        {nullptr, nullptr, "", 0, 0, 0, {kOff, kDebugOff, notAVoltage("")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.logging ? c.logging : "-") + " / " + (c.limit ? c.limit : "-"));
+        test::PluginHarness h;
+        h.logBytes.clear();
+        g_state.g_logFile = kLogClosed;
+        if (c.logging)
+            h.config["VT1165/Logging"] = c.logging;
+        if (c.debug)
+            h.config["Trevask/Debug"] = c.debug;
+        if (c.limit)
+            h.config["VT1165/VoltageLimit"] = c.limit;
+        ASSERT_TRUE(PluginAttach("C:\\Orvane\\Plugins\\VT1165.dll"));
+        EXPECT_STREQ(g_state.g_logPath, "C:\\Orvane\\Plugins\\VT1165.log");
+        EXPECT_STREQ(g_state.g_cfgPath, "C:\\Orvane\\Plugins\\VT1165.cfg");
+        Messages log = {"DllMain: DLL_PROCESS_ATTACH"};
+        log.insert(log.end(), c.log.begin(), c.log.end());
+        EXPECT_EQ(h.LogMessages(), log);
+        EXPECT_EQ(g_state.g_bLogging, c.logged);
+        EXPECT_EQ(g_state.g_bDebug, c.debugged);
+        EXPECT_EQ(g_state.g_bVoltageLimit, c.limited);
+        EXPECT_FLOAT_EQ(g_state.g_voltageLimit, c.limited ? 1.45f : 0.0f);
+    }
 }
 
 TEST_F(StartupTest, UnopenableLogFailsTheLoadBeforeReadingConfiguration)
@@ -131,13 +139,12 @@ TEST_F(StartupTest, DetachWritesItsLineClosesTheLogAndEndsEveryExport)
 
     // Calls that still arrive (another of the host's threads) do nothing.
     h.logBytes.clear();
-    SourceDescriptor desc = {};
     uint32_t capability = 0;
     EXPECT_EQ(GetSourcesNum(), 11u);
-    EXPECT_EQ(GetSourceDesc(0, &desc), 0);
+    EXPECT_EQ(test::Describe(0), 0);
     EXPECT_EQ(GetSourceCaps(0, 0, &capability), 0);
     EXPECT_EQ(GetSourceData(0), kNoValue);
-    EXPECT_EQ(SetupSource(0, reinterpret_cast<void*>(0x1234)), 0);
+    EXPECT_EQ(SetupSource(0, test::kHostWindow), 0);
     EXPECT_TRUE(h.prompts.empty());
     EXPECT_TRUE(h.model.trace.empty());
     PluginDetach();  // a second detach finds the log closed
@@ -189,52 +196,13 @@ TEST(VoltageLimitTest, OnlyPlainDecimalVoltsAreAccepted)
          {"", ".", "1,45", "1.45V", "-1.2", "+1.2", " 1.2", "1e0", "1.2.3", "1.23456", "12.5", "0", "0.0000", "abc"})
         EXPECT_FALSE(ParseVoltageLimit(bad, &volts)) << '"' << bad << '"';
     EXPECT_FALSE(ParseVoltageLimit(nullptr, &volts));
-}
-
-TEST(VoltageLimitTest, HighestCodeWithinTheLimit)
-{
-    EXPECT_EQ(HighestCodeWithin(1.45f), 0x50);  // exactly code 0x50's voltage
-    EXPECT_EQ(HighestCodeWithin(1.4499f), 0x4F);
-    EXPECT_EQ(HighestCodeWithin(0.45f), 0);
-    EXPECT_EQ(HighestCodeWithin(0.44f), -1);  // no code at all
-    EXPECT_EQ(HighestCodeWithin(9.0f), 0x7F);
-    // Every code's exact voltage, written as a person would, allows that
-    // code and no more (the float of 1.3625 lies just below the decimal).
+    // Every code's exact voltage, as a person writes it, is the float nearest
+    // to it (which code it allows: tests/chip/vid_codes_test.cpp).
     for (int code = 0; code <= 0x7F; ++code) {
         char text[16];
         std::snprintf(text, sizeof text, "%.4f", 0.45 + 0.0125 * code);
-        float volts = 0.0f;
         ASSERT_TRUE(ParseVoltageLimit(text, &volts)) << text;
-        EXPECT_EQ(HighestCodeWithin(volts), code) << text;
-    }
-}
-
-TEST(VoltageLimitStartupTest, TheSettingIsLoggedOrRefused)
-{
-    struct Case {
-        const char* value;  // null: no such line
-        uint8_t limited;
-        const char* lastLine;
-    };
-    const Case cases[] = {
-        {"1.4500", 1, "VoltageLimit is 1.4500 V: UP never sets a higher voltage"},
-        {"1,45", 0, "VoltageLimit=1,45 is not a voltage such as 1.4500: no limit is set"},
-        // An empty value is a mistake to report too, not an absent setting.
-        {"", 0, "VoltageLimit= is not a voltage such as 1.4500: no limit is set"},
-        {nullptr, 0, "EnableDebugLogging is Disabled"},
-    };
-    for (const Case& c : cases) {
-        test::PluginHarness h;
-        h.logBytes.clear();
-        g_state.g_logFile = kLogClosed;
-        if (c.value)
-            h.config["VT1165/VoltageLimit"] = c.value;
-        ASSERT_TRUE(PluginAttach("C:\\p\\VT1165.dll"));
-        EXPECT_EQ(g_state.g_bVoltageLimit, c.limited) << (c.value ? c.value : "absent");
-        EXPECT_EQ(h.LogMessages().back(), c.lastLine);
-        if (c.limited) {
-            EXPECT_FLOAT_EQ(g_state.g_voltageLimit, 1.45f);
-        }
+        EXPECT_EQ(volts, std::strtof(text, nullptr)) << text;
     }
 }
 

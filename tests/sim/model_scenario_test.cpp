@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "sim/host_exports.h"
+#include "sim/monitor_table.h"
+#include "sim/options.h"
 #include "sim/scenario.h"
 #include "sim/vt1165_model.h"
 
@@ -170,13 +174,6 @@ TEST(HostExportsTest, ForwardToTheModelAndFailWithoutOne)
     EXPECT_EQ(ReadI2CEx(0, 0, 0x70, 0x1A, &value), 0);
 }
 
-}  // namespace
-
-#include "sim/monitor_table.h"
-#include "sim/options.h"
-
-namespace {
-
 TEST(SimOptionsTest, ParsesTheHostsOptionsAndRefusesMistakes)
 {
     const char* argv[] = {"orvane-sim", "--polls", "7",       "--interval", "250",
@@ -207,13 +204,6 @@ TEST(MonitorTableTest, ValuesUseTheSourcesFormatButOnlyATrustworthyOne)
     std::memset(unterminated, 'f', sizeof unterminated);
     EXPECT_EQ(sim::FormatReading(unterminated, 2.0f), "2");
 }
-
-}  // namespace
-
-#include <fstream>
-#include <sstream>
-
-namespace {
 
 TEST(ScenarioFilesTest, EveryShippedScenarioLoads)
 {

@@ -4,23 +4,8 @@
 #include <string>
 
 #include "exports/exports.h"
-#include "tests/support/box_buttons.h"
 
 namespace test {
-
-namespace {
-
-void* const kHostWindow = reinterpret_cast<void*>(0x1234);
-
-template <typename... Args>
-std::string Text(const char* format, Args... args)
-{
-    char text[96];
-    std::snprintf(text, sizeof text, format, args...);
-    return text;
-}
-
-}  // namespace
 
 HostileHost::HostileHost(PluginHarness& harness, SafetyOracle& oracle, Choose choose)
     : h_(harness), oracle_(oracle), choose_(std::move(choose))
@@ -30,7 +15,7 @@ HostileHost::HostileHost(PluginHarness& harness, SafetyOracle& oracle, Choose ch
 void HostileHost::BuildGpus()
 {
     sim::Vt1165Model& model = h_.model;
-    model.hostVersion = OneIn(2) ? 0x02160000u : 0x02170000u;
+    model.hostVersion = OneIn(2) ? kOldHost : 0x02170000u;
     uint32_t gpus = 3 + Pick(2);
     for (uint32_t gpu = 0; gpu < gpus; ++gpu) {
         bool pair = gpu == 1 || gpu == 2;
@@ -75,10 +60,10 @@ void HostileHost::Start()
 {
     oracle_.SetupSource(0x00000002u, nullptr);
     for (uint32_t gpu = 0; gpu < h_.model.GpuCount(); ++gpu)
-        Describe(gpu);
+        DescribeFailingAtTimes(gpu);
 }
 
-void HostileHost::Describe(uint32_t gpu)
+void HostileHost::DescribeFailingAtTimes(uint32_t gpu)
 {
     // Detection fails at times: the identification register does not answer.
     bool fail = OneIn(4);
@@ -102,7 +87,7 @@ void HostileHost::OutsideChange()
         // A power-state switch: another VID register becomes the one in use.
         uint8_t old = control;
         control = static_cast<uint8_t>((control & ~0x30) | Pick(4) << 4);
-        oracle_.Note(Text("GPU %u 0x1C 0x%02X -> 0x%02X", gpu, old, control));
+        oracle_.Note(Format("GPU %u 0x1C 0x%02X -> 0x%02X", gpu, old, control));
         break;
     }
     case 1: {
@@ -111,14 +96,14 @@ void HostileHost::OutsideChange()
         uint8_t old = vid;
         int delta = static_cast<int>(Pick(17)) - 8;
         vid = static_cast<uint8_t>((vid & 0x80) | ((vid + delta) & 0x7F));
-        oracle_.Note(Text("GPU %u VID in use 0x%02X -> 0x%02X", gpu, old, vid));
+        oracle_.Note(Format("GPU %u VID in use 0x%02X -> 0x%02X", gpu, old, vid));
         break;
     }
     default: {
         uint8_t reg = static_cast<uint8_t>(0x15 + Pick(4));
         uint8_t old = chip->regs[reg];
         chip->regs[reg] = static_cast<uint8_t>(Pick(256));
-        oracle_.Note(Text("GPU %u reg 0x%02X 0x%02X -> 0x%02X", gpu, reg, old, chip->regs[reg]));
+        oracle_.Note(Format("GPU %u reg 0x%02X 0x%02X -> 0x%02X", gpu, reg, old, chip->regs[reg]));
         break;
     }
     }
@@ -133,7 +118,6 @@ void HostileHost::Reenter(const PromptCall& call)
         case 0: GetSourceData(Pick(gpus) << 16 | Pick(11)); break;
         case 1: OutsideChange(); break;
         case 2: {
-            // The GPU this box is about, or another.
             // The GPU this window is about (its text shows the number less
             // one), or any GPU.
             uint32_t gpu = Pick(gpus);
@@ -141,7 +125,7 @@ void HostileHost::Reenter(const PromptCall& call)
             if (call.caption == "VRM Voltage Control" && OneIn(2) &&
                 std::sscanf(call.text.c_str(), "GPU=%d", &shown) == 1)
                 gpu = static_cast<uint32_t>(shown + 1) % 16;
-            Describe(gpu);
+            DescribeFailingAtTimes(gpu);
             break;
         }
         case 3:
@@ -194,7 +178,7 @@ void HostileHost::Step()
     case 5:
     case 6: GetSourceData(Pick(gpus) << 16 | Pick(11)); break;
     case 7:
-    case 8: Describe(Pick(gpus)); break;
+    case 8: DescribeFailingAtTimes(Pick(gpus)); break;
     default: OutsideChange(); break;
     }
 }

@@ -48,7 +48,7 @@ private:
     uint32_t Pick(uint32_t n) { return choose_(n); }
     bool OneIn(uint32_t n) { return Pick(n) == 0; }
     void Reenter(const PromptCall& call);
-    void Describe(uint32_t gpu);
+    void DescribeFailingAtTimes(uint32_t gpu);
     void OutsideChange();
     int WindowAnswer();
 

@@ -1,7 +1,10 @@
 #include "tests/support/plugin_harness.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "chip/vid_codes.h"
+#include "exports/exports.h"
 #include "sim/host_exports.h"
 #include "tests/support/gpu_lock_fake.h"
 #include "vrm/vt1165_device.h"
@@ -109,11 +112,94 @@ std::vector<std::string> PluginHarness::LogMessages() const
     return messages;
 }
 
+std::vector<std::string> PluginHarness::LogLines(const std::string& part) const
+{
+    std::vector<std::string> lines;
+    for (const std::string& m : LogMessages())
+        if (m.find(part) != std::string::npos)
+            lines.push_back(m);
+    return lines;
+}
+
 sim::Device& PluginHarness::AddGpuWithChip(uint32_t busCount, uint8_t chipBus)
 {
     uint32_t index = static_cast<uint32_t>(model.GpuCount());
     model.AddGpu(busCount);
     return model.AddVt1165(index, chipBus);
+}
+
+sim::Device& PluginHarness::AddDetectedGpu(uint32_t busCount, uint8_t chipBus)
+{
+    sim::Device& chip = AddGpuWithChip(busCount, chipBus);
+    Detect(static_cast<uint32_t>(model.GpuCount() - 1));
+    return chip;
+}
+
+int32_t PluginHarness::Detect(uint32_t gpu)
+{
+    const int32_t found = Describe(Index(gpu, 0));
+    model.ClearTrace();
+    logBytes.clear();
+    return found;
+}
+
+int32_t PluginHarness::Window(uint32_t index, std::vector<int> answers)
+{
+    promptAnswers = std::move(answers);
+    prompts.clear();
+    model.ClearTrace();
+    return SetupSource(index, kHostWindow);
+}
+
+std::vector<Write> PluginHarness::Writes() const
+{
+    std::vector<Write> writes;
+    for (const sim::BusAccess& a : model.trace)
+        if (a.write)
+            writes.push_back(Write{a.gpu, a.bus, a.dev, a.reg, a.value});
+    return writes;
+}
+
+std::vector<Write> PluginHarness::VidWrites() const
+{
+    std::vector<Write> writes;
+    for (const Write& w : Writes())
+        if (IsVidRegister(static_cast<uint8_t>(w.reg)))
+            writes.push_back(w);
+    return writes;
+}
+
+std::vector<std::string> PluginHarness::Accesses() const
+{
+    std::vector<std::string> out;
+    for (const sim::BusAccess& a : model.trace) {
+        char text[16];
+        if (a.write)
+            std::snprintf(text, sizeof text, "w%02X=%02X%s", a.reg, a.value, a.ok ? "" : "!");
+        else
+            std::snprintf(text, sizeof text, "r%02X%s", a.reg, a.ok ? "" : "!");
+        out.push_back(text);
+    }
+    return out;
+}
+
+int32_t Describe(uint32_t index)
+{
+    SourceDescriptor desc = {};
+    desc.dwDescVersion = 0x00010003u;
+    return GetSourceDesc(index, &desc);
+}
+
+void SetVid(sim::Device& chip, uint8_t control, uint8_t value)
+{
+    chip.regs[0x1C] = control;
+    chip.regs[VidRegisterOf(control)] = value;
+}
+
+std::ostream& operator<<(std::ostream& os, const Write& w)
+{
+    return os << "{gpu " << w.gpu << " bus " << w.bus << " dev 0x" << std::hex << w.dev << " reg 0x" << w.reg
+              << " value 0x" << w.value << std::dec << "}";
 }
 
 }  // namespace test

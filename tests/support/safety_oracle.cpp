@@ -4,39 +4,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chip/vid_codes.h"
 #include "exports/exports.h"
-#include "tests/support/box_buttons.h"
 #include "tests/support/write_judge.h"
 
 namespace test {
 
 namespace {
 
-constexpr uint8_t kChipAddress = 0x70;
-constexpr uint8_t kIdRegister = 0x1A;
-constexpr uint8_t kChipId = 0x0A;
-constexpr uint8_t kVidFirst = 0x15;
-constexpr uint8_t kVidLast = 0x18;
 constexpr uint32_t kFirstMultiGpuHost = 0x02170000u;  // older hosts address only the first GPU
 constexpr uint32_t kMirrorGpu = 2;
 const char* const kWindowCaption = "VRM Voltage Control";
 const char* const kMultiGpuCaption = "Limited MultiGPU support";
 const char* const kWarningCaption = "VT1165 Detection Failed";
-
-std::string Format(const char* format, ...)
-{
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-int Code(uint8_t value)
-{
-    return value & 0x7F;
-}
 
 const char* PressName(int answer)
 {
@@ -54,6 +34,16 @@ std::string FirstLine(const std::string& text)
 }
 
 }  // namespace
+
+std::string Format(const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
 
 SafetyOracle::SafetyOracle(PluginHarness& harness) : h_(harness) {}
 
@@ -176,7 +166,7 @@ int SafetyOracle::Answered(const PromptCall& call, int answer)
                 for (const sim::Device& d : h_.model.GpuAt(gpu)->devices)
                     if (h_.model.DeviceAt(gpu, d.bus, d.address) == &d)
                         window.atPress[DeviceKey(gpu, d.bus, d.address)] =
-                            std::vector<uint8_t>(d.regs + kVidFirst, d.regs + kVidLast + 1);
+                            std::vector<uint8_t>(d.regs + sim::reg::kVidFirst, d.regs + sim::reg::kVid18 + 1);
         }
     } else if (call.caption == kMultiGpuCaption || call.caption == kWarningCaption) {
         if (detectionBoxesUp_ > 0)
@@ -223,17 +213,17 @@ void SafetyOracle::Judge(std::size_t position)
 {
     const sim::BusAccess& a = h_.model.trace[position];
     if (!a.write) {
-        if (a.dev != kChipAddress)
+        if (a.dev != sim::kVt1165Address)
             Fail(position, "device address other than 0x70",
                  Format("read at device 0x%02X (GPU %u bus %u reg 0x%02X): only 0x70 is ever addressed", a.dev, a.gpu,
                         a.bus, a.reg));
         // Detection: the scan reads the identification register bus by bus
         // from bus 0 and publishes what it found, or no chip, in the same
         // sequence, before any other access to that GPU.
-        if (a.reg == kIdRegister && a.dev == kChipAddress) {
+        if (a.reg == sim::reg::kDeviceId && a.dev == sim::kVt1165Address) {
             if (a.bus == 0)
                 detected_.erase(a.gpu);
-            if (a.ok && a.value == kChipId)
+            if (a.ok && a.value == sim::kVt1165Id)
                 detected_[a.gpu] = a.bus;
         }
         return;
@@ -246,7 +236,7 @@ void SafetyOracle::Judge(std::size_t position)
     const std::string chipRule = BrokenWriteRule(a);
 
     auto chip = detected_.find(a.gpu);
-    bool atChip = chip != detected_.end() && chip->second == a.bus && a.dev == kChipAddress;
+    bool atChip = chip != detected_.end() && chip->second == a.bus && a.dev == sim::kVt1165Address;
     if (a.reg == 0x07 || a.reg == 0x08) {
         // The phase selection of a temperature reading.
         if (!atChip)
@@ -296,13 +286,13 @@ void SafetyOracle::Judge(std::size_t position)
     auto held = window.atPress.find(DeviceKey(a.gpu, a.bus, a.dev));
     if (held == window.atPress.end())
         return;  // no device there at the press: judged above
-    int moved = Code(a.value) - Code(held->second[a.reg - kVidFirst]);
+    int moved = VidCodeOf(a.value) - VidCodeOf(held->second[a.reg - sim::reg::kVidFirst]);
     bool up = window.press == Press::Up;
     if (up ? (moved < 0 || moved > 1) : (moved > 0 || moved < -1))
         Fail(position,
              up ? "UP moves the voltage other than up by at most one code"
                 : "DOWN moves the voltage other than down by at most one code",
-             what + Format("; 0x%02X held at the press, %+d codes", held->second[a.reg - kVidFirst], moved));
+             what + Format("; 0x%02X held at the press, %+d codes", held->second[a.reg - sim::reg::kVidFirst], moved));
 }
 
 std::string SafetyOracle::History() const

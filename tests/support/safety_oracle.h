@@ -4,10 +4,7 @@
 // of where each GPU's chip was detected, which voltage window is open and
 // which button was pressed last. Against that account it checks every write
 // the chip sees:
-//   - the rule of every single write (tests/support/write_judge.h): address
-//     0x70 where a device answers, only the phase selection (0x07, 0x08) or
-//     the VID register that the chip's 0x1C names just before the write, at
-//     most one code from that register's value then, bit 7 kept;
+//   - the rule of every single write (tests/support/write_judge.h);
 //   - a phase selection or VID write at the bus where that GPU's chip was
 //     last detected;
 //   - a VID write only while a voltage window acts on UP, DOWN or EXIT, on
@@ -33,6 +30,13 @@
 #include "tests/support/plugin_harness.h"
 
 namespace test {
+
+// printf into a string, for reports.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+Format(const char* format, ...);
 
 class SafetyOracle {
 public:

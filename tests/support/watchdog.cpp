@@ -53,13 +53,7 @@ ThreadRecord& OwnRecord(Registry& registry)
 std::chrono::seconds Watchdog::DefaultBound()
 {
 #if defined(__SANITIZE_THREAD__)
-    return std::chrono::seconds(90);
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-    return std::chrono::seconds(90);
-#else
-    return std::chrono::seconds(60);
-#endif
+    return std::chrono::seconds(90);  // the tsan preset (g++)
 #else
     return std::chrono::seconds(60);
 #endif

@@ -2,26 +2,9 @@
 
 #include <cstdio>
 
+#include "chip/vid_codes.h"
+
 namespace test {
-
-namespace {
-
-int Code(uint8_t value)
-{
-    return value & 0x7F;
-}
-
-uint8_t NamedVidRegister(uint8_t vidControl)
-{
-    return static_cast<uint8_t>(sim::reg::kVidFirst + ((vidControl >> 4) & 3));
-}
-
-}  // namespace
-
-bool IsVidRegister(uint8_t reg)
-{
-    return reg >= sim::reg::kVidFirst && reg <= sim::reg::kVid18;
-}
 
 std::string BrokenWriteRule(const sim::BusAccess& a)
 {
@@ -35,9 +18,9 @@ std::string BrokenWriteRule(const sim::BusAccess& a)
         return "";
     if (!IsVidRegister(a.reg))
         return "write to a register other than VID or phase selection";
-    if (a.reg != NamedVidRegister(a.vidControl))
+    if (a.reg != VidRegisterOf(a.vidControl))
         return "VID write to a register 0x1C does not name";
-    const int step = Code(a.value) - Code(a.before);
+    const int step = VidCodeOf(a.value) - VidCodeOf(a.before);
     if (step < -1 || step > 1 || (a.value & 0x80) != (a.before & 0x80))
         return "VID write more than one code from the register's value (or bit 7 changed)";
     return "";
@@ -50,7 +33,7 @@ std::string DescribeWrite(const sim::BusAccess& a)
         std::snprintf(text, sizeof text,
                       "write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X (%s held 0x%02X, 0x1C=0x%02X names 0x%02X)%s",
                       static_cast<unsigned>(a.gpu), a.bus, a.dev, a.reg, a.value,
-                      a.vt1165 ? "VT1165" : "another device", a.before, a.vidControl, NamedVidRegister(a.vidControl),
+                      a.vt1165 ? "VT1165" : "another device", a.before, a.vidControl, VidRegisterOf(a.vidControl),
                       a.ok ? "" : " failed");
     else
         std::snprintf(text, sizeof text, "write GPU %u bus %u dev 0x%02X reg 0x%02X = 0x%02X (no device there)%s",

@@ -31,8 +31,6 @@ std::string BrokenWriteRule(const sim::BusAccess& access);
 // One line naming the write and the state it met, for reports.
 std::string DescribeWrite(const sim::BusAccess& access);
 
-bool IsVidRegister(uint8_t reg);
-
 // Judges writes one at a time and keeps count: writes, VID writes, and per
 // broken rule how often and its first example.
 class WriteJudge {

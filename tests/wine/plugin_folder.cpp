@@ -4,6 +4,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "plugin/source_descriptor.h"
+
 namespace test {
 
 namespace {
@@ -71,6 +73,23 @@ std::string PluginFolder::ReadFile(const std::string& path) const
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+int PluginFolder::LogLines(const std::string& message) const
+{
+    const std::string log = ReadFile(LogPath());
+    const std::string line = " " + message + "\r";
+    int count = 0;
+    for (std::size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1))
+        ++count;
+    return count;
+}
+
+int32_t LoadedPlugin::Describe(uint32_t index) const
+{
+    SourceDescriptor desc = {};
+    desc.dwDescVersion = kDescVersionWithFormat;
+    return GetSourceDesc ? GetSourceDesc(index, &desc) : -1;
 }
 
 }  // namespace test

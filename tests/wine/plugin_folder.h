@@ -1,10 +1,14 @@
 // A temporary folder holding a copy of the plug-in DLL, for tests that load it
-// the way a host does and then read the files it leaves beside itself.
+// the way a host does and then read the files it leaves beside itself; and
+// the plug-in loaded from there, its exports typed as the host sees them.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+
+#include "sim/plugin_module.h"
 
 namespace test {
 
@@ -23,34 +27,21 @@ public:
 
     void WriteFile(const std::string& path, const std::string& bytes) const;
     std::string ReadFile(const std::string& path) const;
+    // How many lines of the plug-in's log carry exactly this message (after
+    // the time stamp).
+    int LogLines(const std::string& message) const;
 
 private:
     std::string folder_;
 };
 
 // The plug-in module loaded for the lifetime of the object.
-class LoadedPlugin {
+class LoadedPlugin : public sim::PluginModule {
 public:
-    explicit LoadedPlugin(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
-    ~LoadedPlugin() { Unload(); }
-    LoadedPlugin(const LoadedPlugin&) = delete;
-    LoadedPlugin& operator=(const LoadedPlugin&) = delete;
+    explicit LoadedPlugin(const std::string& path) { Load(path); }
 
-    bool Loaded() const { return module_ != nullptr; }
-    void Unload()
-    {
-        if (module_)
-            FreeLibrary(module_);
-        module_ = nullptr;
-    }
-    template <typename Fn>
-    Fn Export(const char* name) const
-    {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-    }
-
-private:
-    HMODULE module_;
+    // GetSourceDesc with a fresh descriptor of the newest version.
+    int32_t Describe(uint32_t index) const;
 };
 
 }  // namespace test

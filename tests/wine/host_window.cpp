@@ -1,8 +1,17 @@
-#include "tests/plugin/wine_host_window.h"
+#include "tests/wine/host_window.h"
 
 #include <utility>
 
+#include "sim/box_driver.h"
+
 namespace test {
+
+namespace {
+
+constexpr UINT kTickMs = 20;
+constexpr int kTicksBeforeGivingUp = 500;
+
+}  // namespace
 
 std::function<void()> HostWindow::s_work;
 
@@ -19,15 +28,20 @@ HostWindow::HostWindow()
 
 HostWindow::~HostWindow()
 {
-    KillTimer(window, 1);
+    Stop();
     DestroyWindow(window);
-    s_work = nullptr;
 }
 
 void HostWindow::Every(UINT ms, std::function<void()> work)
 {
     s_work = std::move(work);
     SetTimer(window, 1, ms, nullptr);
+}
+
+void HostWindow::Stop()
+{
+    KillTimer(window, 1);
+    s_work = nullptr;
 }
 
 LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -37,6 +51,27 @@ LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int32_t PressThrough(HostWindow& host, std::vector<std::string> presses, const std::function<int32_t()>& call,
+                     std::vector<std::string>* seen, const std::function<void()>& hostWork)
+{
+    sim::BoxDriver person(std::move(presses), true);
+    person.Quiet();
+    int ticks = 0;
+    host.Every(kTickMs, [&] {
+        if (hostWork)
+            hostWork();
+        if (++ticks % kTicksBeforeGivingUp == 0)
+            person.SkipRemaining();
+        if (person.Tick())
+            ticks = 0;
+    });
+    const int32_t result = call();
+    host.Stop();
+    if (seen)
+        *seen = person.Seen();
+    return result;
 }
 
 }  // namespace test

@@ -17,15 +17,9 @@
 #include <vector>
 
 #include "plugin/source_descriptor.h"
-#include "sim/host_exports.h"
-#include "sim/vt1165_model.h"
-#include "tests/wine/plugin_folder.h"
+#include "tests/wine/host_fixture.h"
 
 namespace {
-
-typedef uint32_t (*PFN_GetSourcesNum)(void);
-typedef int32_t (*PFN_GetSourceDesc)(uint32_t, SourceDescriptor*);
-typedef float (*PFN_GetSourceData)(uint32_t);
 
 // Loads before the first measurement: whatever the system or the C runtime
 // sets up once per process on first use is in place by then.
@@ -113,16 +107,14 @@ std::string HandleType(std::uintptr_t value)
     return type;
 }
 
-class WineUnload : public ::testing::Test {
+class WineUnload : public test::HostFixture {
 protected:
     WineUnload()
     {
         model.AddGpu(3);
         model.AddOtherDevice(0, 0, 0x70, 0x0B);
         model.AddVt1165(0, 2);
-        sim::SetHostModel(&model);
     }
-    ~WineUnload() override { sim::SetHostModel(nullptr); }
 
     // One load as a host makes it: the catalogue, a description that detects
     // the chip, a reading; then the library is freed. Nothing of it writes to
@@ -142,21 +134,15 @@ protected:
 
     static void UseExports(const test::LoadedPlugin& plugin)
     {
-        auto getSourcesNum = plugin.Export<PFN_GetSourcesNum>("GetSourcesNum");
-        auto getSourceDesc = plugin.Export<PFN_GetSourceDesc>("GetSourceDesc");
-        auto getSourceData = plugin.Export<PFN_GetSourceData>("GetSourceData");
-        ASSERT_TRUE(getSourcesNum && getSourceDesc && getSourceData);
-        EXPECT_EQ(getSourcesNum(), 11u);
+        ASSERT_TRUE(plugin.GetSourcesNum && plugin.GetSourceDesc && plugin.GetSourceData);
+        EXPECT_EQ(plugin.GetSourcesNum(), 11u);
         SourceDescriptor desc = {};
         desc.dwDescVersion = kDescVersionWithFormat;
-        ASSERT_EQ(getSourceDesc(0x00000000u, &desc), 1);
+        ASSERT_EQ(plugin.GetSourceDesc(0x00000000u, &desc), 1);
         EXPECT_EQ(std::string(desc.szSourceName, strnlen(desc.szSourceName, sizeof desc.szSourceName)),
                   "VRM Output Voltage");
-        EXPECT_FLOAT_EQ(getSourceData(0x00000000u), 1.2f);
+        EXPECT_FLOAT_EQ(plugin.GetSourceData(0x00000000u), 1.2f);
     }
-
-    sim::Vt1165Model model;
-    test::PluginFolder folder;
 };
 
 TEST_F(WineUnload, RepeatedLoadsLeaveHeapAndHandlesFlat)
