@@ -18,6 +18,7 @@
 #include "sim/box_driver.h"
 #include "sim/host_exports.h"
 #include "sim/host_policy.h"
+#include "sim/watchdog.h"
 
 namespace sim {
 
@@ -108,66 +109,6 @@ int CountLinesWith(const std::string& path, long long offset, const std::string&
     return count + (line.find(text) != std::string::npos);
 }
 
-// The export calls one thread of the run is inside, for the report of a run
-// that does not end: a small stack, readable from the watching thread.
-class ThreadCalls {
-public:
-    explicit ThreadCalls(const char* thread) : thread_(thread)
-    {
-        for (int i = 0; i < kDepth; ++i) {
-            name_[i].store(nullptr);
-            index_[i].store(0);
-            since_[i].store(0.0);
-        }
-    }
-
-    void Enter(const char* name, uint32_t index)
-    {
-        const int depth = depth_.load();
-        if (depth < kDepth) {
-            name_[depth].store(name);
-            index_[depth].store(index);
-            since_[depth].store(NowMs());
-        }
-        depth_.store(depth + 1);
-    }
-    void Leave() { depth_.store(depth_.load() - 1); }
-
-    std::string Describe() const
-    {
-        const int depth = std::min(depth_.load(), kDepth);
-        std::string text = std::string("  ") + thread_ + ":";
-        if (depth == 0)
-            return text + " in no export call\n";
-        for (int i = 0; i < depth; ++i) {
-            char call[96];
-            std::snprintf(call, sizeof call, "%s %s(0x%08X) for %.1f s", i ? " inside it" : "", name_[i].load(),
-                          static_cast<unsigned>(index_[i].load()), (NowMs() - since_[i].load()) / 1000.0);
-            text += call;
-        }
-        return text + "\n";
-    }
-
-private:
-    static constexpr int kDepth = 4;
-    const char* thread_;
-    std::atomic<int> depth_{0};
-    std::atomic<const char*> name_[kDepth];
-    std::atomic<uint32_t> index_[kDepth];
-    std::atomic<double> since_[kDepth];
-};
-
-class InCall {
-public:
-    InCall(ThreadCalls& calls, const char* name, uint32_t index) : calls_(calls) { calls_.Enter(name, index); }
-    ~InCall() { calls_.Leave(); }
-    InCall(const InCall&) = delete;
-    InCall& operator=(const InCall&) = delete;
-
-private:
-    ThreadCalls& calls_;
-};
-
 class PatternRun;
 // The run in progress: the host's window procedure and the hooks find it here.
 PatternRun* g_run = nullptr;
@@ -191,7 +132,7 @@ private:
 
     void ListSources();
     float Read(uint32_t index, bool onUiThread);
-    void Describe(uint32_t index, ThreadCalls& calls);
+    void Describe(uint32_t index);
     void UiTick();
     void WorkerLoop();
     void PollerLoop();
@@ -237,9 +178,6 @@ private:
     bool awaitingIsPress_ = false;
     double clickMs_ = 0;
     std::size_t clickTrace_ = 0;
-
-    ThreadCalls uiCalls_{"UI thread"};
-    ThreadCalls pollerCalls_;
 
     std::mutex watchMutex_;
     std::condition_variable watchWake_;
@@ -381,8 +319,7 @@ PatternRun::PatternRun(PluginModule& plugin, Vt1165Model& model, const HostPatte
       accessDelayMs_(config.accessDelayMs >= 0      ? config.accessDelayMs
                      : IsSerialised(config.pattern) ? 1
                                                     : 0),
-      presses_(PressesOf(PressCountOf(config))), driver_(presses_, true),
-      pollerCalls_(IsSerialised(config.pattern) ? "polling thread" : "worker")
+      presses_(PressesOf(PressCountOf(config))), driver_(presses_, true)
 {
     report_.pattern = HostPatternName(pattern_);
     report_.gpus = gpus_;
@@ -421,7 +358,7 @@ void PatternRun::ListSources()
         for (uint32_t s = 0; s < sourceCount_; ++s) {
             SourceDescriptor desc = {};
             desc.dwDescVersion = kDescVersion;
-            InCall in(uiCalls_, "GetSourceDesc", g << 16 | s);
+            Watchdog::InCall in("GetSourceDesc", g << 16 | s);
             if (plugin_.GetSourceDesc(g << 16 | s, &desc)) {
                 offered_[g][s] = true;
                 offeredList_[g].push_back(s);
@@ -434,7 +371,7 @@ float PatternRun::Read(uint32_t index, bool onUiThread)
     const double start = NowMs();
     float value;
     {
-        InCall in(onUiThread ? uiCalls_ : pollerCalls_, "GetSourceData", index);
+        Watchdog::InCall in("GetSourceData", index);
         value = plugin_.GetSourceData(index);
     }
     const double ms = NowMs() - start;
@@ -448,14 +385,14 @@ float PatternRun::Read(uint32_t index, bool onUiThread)
     return value;
 }
 
-void PatternRun::Describe(uint32_t index, ThreadCalls& calls)
+void PatternRun::Describe(uint32_t index)
 {
     SourceDescriptor desc = {};
     desc.dwDescVersion = kDescVersion;
     const double start = NowMs();
     int32_t offered;
     {
-        InCall in(calls, "GetSourceDesc", index);
+        Watchdog::InCall in("GetSourceDesc", index);
         offered = plugin_.GetSourceDesc(index, &desc);
     }
     const double ms = NowMs() - start;
@@ -511,7 +448,7 @@ void PatternRun::UiTick()
         lastRelisting_ = answered;
         for (uint32_t g = 0; g < gpus_; ++g)
             for (uint32_t s = 0; s < sourceCount_; ++s)
-                Describe(g << 16 | s, uiCalls_);
+                Describe(g << 16 | s);
     }
 }
 
@@ -549,6 +486,7 @@ void PatternRun::OnBoxCreated()
 void PatternRun::WorkerLoop()
 {
     pollerThread_ = GetCurrentThreadId();
+    Watchdog::NameThread("worker");
     std::size_t mostSources = 0;
     for (const std::vector<uint32_t>& list : offeredList_)
         mostSources = std::max(mostSources, list.size());
@@ -578,6 +516,7 @@ void PatternRun::WorkerLoop()
 void PatternRun::PollerLoop()
 {
     pollerThread_ = GetCurrentThreadId();
+    Watchdog::NameThread("polling thread");
     const uint32_t g = config_.windowGpu;
     const std::vector<uint32_t> sources =
         g < gpus_ && !offeredList_[g].empty() ? offeredList_[g] : std::vector<uint32_t>{0};
@@ -594,7 +533,7 @@ void PatternRun::PollerLoop()
             const bool touched = pollerAccesses_.load() != accessesAtStart;
             if (pattern_ == HostPattern::SerialisedRedescribe)
                 for (uint32_t s = 0; s < sourceCount_ && !windingDown_.load(); ++s)
-                    Describe(g << 16 | s, pollerCalls_);
+                    Describe(g << 16 | s);
             const bool withPress = pendingAtStart || pressPending_.load() || clicks_.load() != clicksAtStart;
             const double ms = NowMs() - start;
             std::lock_guard<std::mutex> lock(statsMutex_);
@@ -651,9 +590,7 @@ void PatternRun::Watch()
         return;
     lock.unlock();
     std::string text = "host pattern " + report_.pattern + ": still not ended " + std::to_string(kGraceMs / 1000) +
-                       " s after its bound; the export calls in flight:\n" + uiCalls_.Describe();
-    if (pattern_ != HostPattern::Plain)
-        text += pollerCalls_.Describe();
+                       " s after its bound; the export calls in flight:\n" + Watchdog::CallsInFlight();
     text += "the run so far:\n" + FormatHostPatternReport(Snapshot());
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
@@ -673,6 +610,7 @@ HostPatternReport PatternRun::Play()
                           std::to_string(gpus_) + " GPU(s)";
         return report_;
     }
+    Watchdog::NameThread("UI thread");
     if (g_run) {
         report_.problem = "another host pattern is running";
         return report_;
@@ -713,7 +651,7 @@ HostPatternReport PatternRun::Play()
             ++clicks_;
             int32_t result;
             {
-                InCall in(uiCalls_, "SetupSource", config_.windowGpu << 16);
+                Watchdog::InCall in("SetupSource", config_.windowGpu << 16);
                 result = plugin_.SetupSource(config_.windowGpu << 16, window.window);
             }
             std::lock_guard<std::mutex> lock(statsMutex_);

@@ -17,8 +17,8 @@
 #include "sim/host_policy.h"
 #include "sim/plugin_module.h"
 #include "sim/scenario.h"
+#include "sim/watchdog.h"
 #include "tests/support/reading_check.h"
-#include "tests/support/watchdog.h"
 #include "tests/support/write_judge.h"
 #include "tests/wine/host_fixture.h"
 
@@ -38,7 +38,7 @@ protected:
     WineHostPattern()
         : watchdog(std::string("WineHostPattern.") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
     {
-        test::Watchdog::NameThread("UI thread");
+        sim::Watchdog::NameThread("UI thread");
     }
     ~WineHostPattern() override { sim::SetHostPolicy(nullptr); }
 
@@ -98,7 +98,7 @@ protected:
     }
 
     // Before the plug-in is loaded, so that it watches its unloading too.
-    test::Watchdog watchdog;
+    sim::Watchdog watchdog;
     test::ReadingCheck readings;
     std::string reportText;
 };

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "tests/support/watchdog.h"
+#include "sim/watchdog.h"
 
 namespace test {
 
@@ -67,7 +67,7 @@ private:
 template <typename ReadFn>
 float WatchedReading(ReadingCheck& check, ReadFn read, uint32_t index)
 {
-    float value = Watchdog::Watch("GetSourceData", index, [&] { return read(index); });
+    float value = sim::Watchdog::Watch("GetSourceData", index, [&] { return read(index); });
     check.Note(index, value);
     return value;
 }

@@ -36,10 +36,10 @@
 #include "exports/exports.h"
 #include "sim/host_exports.h"
 #include "sim/host_policy.h"
+#include "sim/watchdog.h"
 #include "tests/support/gpu_lock_fake.h"
 #include "tests/support/plugin_harness.h"
 #include "tests/support/reading_check.h"
-#include "tests/support/watchdog.h"
 #include "tests/support/write_judge.h"
 
 namespace {
@@ -331,8 +331,8 @@ protected:
     {
         for (uint32_t g = firstGpu; g < firstGpu + gpus; ++g)
             for (uint32_t s = 0; s < kSourcesPerGpu; ++s, ++descriptions)
-                refused += test::Watchdog::Watch("GetSourceDesc", g << 16 | s,
-                                                 [&] { return test::Describe(g << 16 | s); }) < listed[g][s];
+                refused += sim::Watchdog::Watch("GetSourceDesc", g << 16 | s,
+                                                [&] { return test::Describe(g << 16 | s); }) < listed[g][s];
     }
 
     // GPU 0's voltage window: whileUp runs while each box is up, then the
@@ -349,7 +349,7 @@ protected:
             answers.push_back(answer);
             return answer;
         };
-        return test::Watchdog::Watch("SetupSource", 0, [] { return SetupSource(0, kHostWindow); });
+        return sim::Watchdog::Watch("SetupSource", 0, [] { return SetupSource(0, kHostWindow); });
     }
 
     // Every write kept the safety rule, every reading was one the plug-in may
@@ -388,7 +388,7 @@ protected:
     }
 
     // Declared first, so that it watches until everything else is gone.
-    test::Watchdog watchdog;
+    sim::Watchdog watchdog;
     test::PluginHarness h;
     std::mutex bus;  // the model's transaction lock
     std::unique_ptr<CountingHost> counting;
@@ -411,11 +411,11 @@ TEST_F(HostPatternTest, HostHoldingItsHardwareMutexAcrossAPollingRound)
     constexpr int kMaxRounds = 5000;
     sim::SerialisedHost host;
     StartHost(host);
-    test::Watchdog::NameThread("UI thread");
+    sim::Watchdog::NameThread("UI thread");
     std::atomic<bool> pressing{true};
     int rounds = 0, roundsOnTheBus = 0;
     std::thread poller([&] {
-        test::Watchdog::NameThread("polling thread");
+        sim::Watchdog::NameThread("polling thread");
         for (; rounds < kMaxRounds && pressing; ++rounds) {
             {
                 std::lock_guard<sim::SerialisedHost> holding(host);
@@ -446,14 +446,14 @@ TEST_F(HostPatternTest, HostHoldingItsHardwareMutexAcrossAPollingRound)
 TEST_F(HostPatternTest, HostRunningItsI2CFunctionsOnItsUiThread)
 {
     constexpr int kMaxRounds = 5000;
-    test::Watchdog::NameThread("UI thread");
+    sim::Watchdog::NameThread("UI thread");
     sim::UiQueueHost host;
     test::SentMessageQueue queue([&host] { return host.Serve() > 0; });
     StartHost(host);
     std::atomic<bool> working{true}, workerDone{false};
     std::atomic<int> rounds{0}, roundsOnTheBus{0};
     std::thread worker([&] {
-        test::Watchdog::NameThread("worker");
+        sim::Watchdog::NameThread("worker");
         for (; rounds < kMaxRounds && working; ++rounds)
             roundsOnTheBus += PollRound(kGpus) ? 1 : 0;
         workerDone = true;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/watchdog.h"
+#include "sim/watchdog.h"
 
 namespace test {
 
@@ -33,7 +33,7 @@ public:
     HWND window = nullptr;
 
 private:
-    Watchdog watchdog_{"a plug-in call whose boxes the host's timer presses"};
+    sim::Watchdog watchdog_{"a plug-in call whose boxes the host's timer presses"};
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static std::function<void()> s_work;
 };

@@ -1,11 +1,12 @@
-// A watchdog for the tests whose calls may hang: two threads each waiting for
-// the other inside the plug-in never come back, and a test command must not
-// hang with them. Each thread records the export call it is in (name, source
-// index, since when). When the test has not finished within the bound, the
-// watchdog prints every call still in flight (on which thread, for how long)
-// and ends the process with a failure.
+// A watchdog for runs whose calls into a plug-in may hang: two threads each
+// waiting for the other inside the plug-in never come back, and a test
+// command or a demo must not hang with them. Each thread records the export
+// call it is in (name, source index, since when). When the run has not
+// finished within the bound, the watchdog prints every call still in flight
+// (on which thread, for how long) and ends the process with a failure.
 //
-// Portable: the native tests and the wine programs use it alike.
+// Portable: the host patterns (sim/host_patterns.h), the native tests and
+// the wine programs use it alike.
 #pragma once
 
 #include <chrono>
@@ -15,7 +16,7 @@
 #include <string>
 #include <thread>
 
-namespace test {
+namespace sim {
 
 class Watchdog {
 public:
@@ -64,4 +65,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace test
+}  // namespace sim

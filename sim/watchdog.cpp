@@ -1,11 +1,11 @@
-#include "tests/support/watchdog.h"
+#include "sim/watchdog.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <vector>
 
-namespace test {
+namespace sim {
 
 namespace {
 
@@ -141,4 +141,4 @@ void Watchdog::Run()
     std::_Exit(1);
 }
 
-}  // namespace test
+}  // namespace sim
