@@ -136,6 +136,17 @@ private:
     void UiTick();
     void WorkerLoop();
     void PollerLoop();
+
+    // One polling round's start, and its entry in the report at its end.
+    struct Round {
+        double start;
+        bool pendingAtStart;
+        long clicksAtStart;
+        long accessesAtStart;
+    };
+    Round BeginRound() const;
+    bool ReachedTheBus(const Round& round) const { return pollerAccesses_.load() != round.accessesAtStart; }
+    void EndRound(const Round& round, bool readingsReachedTheBus);
     void OnPress(const std::string& caption, const std::string& box);
     std::size_t TraceSize();
     int VidWritesSince(std::size_t from);
@@ -483,6 +494,24 @@ void PatternRun::OnBoxCreated()
     report_.pressesWritten += written;
 }
 
+PatternRun::Round PatternRun::BeginRound() const
+{
+    return Round{NowMs(), pressPending_.load(), clicks_.load(), pollerAccesses_.load()};
+}
+
+// A round's readings reached the bus when the poller's own calls made
+// register accesses (wherever the host ran them); it had a press pending
+// when one was pending or clicked at any time during it.
+void PatternRun::EndRound(const Round& round, bool touched)
+{
+    const bool withPress = round.pendingAtStart || pressPending_.load() || clicks_.load() != round.clicksAtStart;
+    const double ms = NowMs() - round.start;
+    std::lock_guard<std::mutex> lock(statsMutex_);
+    (withPress ? report_.pressRoundMs : report_.idleRoundMs).push_back(ms);
+    report_.roundsTouchingBus += touched;
+    report_.pressRoundsTouchingBus += touched && withPress;
+}
+
 void PatternRun::WorkerLoop()
 {
     pollerThread_ = GetCurrentThreadId();
@@ -491,22 +520,13 @@ void PatternRun::WorkerLoop()
     for (const std::vector<uint32_t>& list : offeredList_)
         mostSources = std::max(mostSources, list.size());
     while (!Stopping()) {
-        const double start = NowMs();
-        const bool pendingAtStart = pressPending_.load();
-        const long clicksAtStart = clicks_.load();
-        const long accessesAtStart = pollerAccesses_.load();
+        const Round round = BeginRound();
         // Every source of every GPU, each source on every GPU in turn.
         for (std::size_t i = 0; i < mostSources && !windingDown_.load(); ++i)
             for (uint32_t g = 0; g < gpus_; ++g)
                 if (i < offeredList_[g].size())
                     Read(g << 16 | offeredList_[g][i], false);
-        const bool touched = pollerAccesses_.load() != accessesAtStart;
-        const bool withPress = pendingAtStart || pressPending_.load() || clicks_.load() != clicksAtStart;
-        const double ms = NowMs() - start;
-        std::lock_guard<std::mutex> lock(statsMutex_);
-        (withPress ? report_.pressRoundMs : report_.idleRoundMs).push_back(ms);
-        report_.roundsTouchingBus += touched;
-        report_.pressRoundsTouchingBus += touched && withPress;
+        EndRound(round, ReachedTheBus(round));
         if (mostSources == 0)
             break;
     }
@@ -524,22 +544,14 @@ void PatternRun::PollerLoop()
     while (!Stopping()) {
         {
             std::lock_guard<SerialisedHost> holding(*hardware_);
-            const double start = NowMs();
-            const bool pendingAtStart = pressPending_.load();
-            const long clicksAtStart = clicks_.load();
-            const long accessesAtStart = pollerAccesses_.load();
+            const Round round = BeginRound();
             for (uint32_t i = 0; i < kRoundReadings && !windingDown_.load(); ++i)
                 Read(g << 16 | sources[turn++ % sources.size()], false);
-            const bool touched = pollerAccesses_.load() != accessesAtStart;
+            const bool touched = ReachedTheBus(round);
             if (pattern_ == HostPattern::SerialisedRedescribe)
                 for (uint32_t s = 0; s < sourceCount_ && !windingDown_.load(); ++s)
                     Describe(g << 16 | s);
-            const bool withPress = pendingAtStart || pressPending_.load() || clicks_.load() != clicksAtStart;
-            const double ms = NowMs() - start;
-            std::lock_guard<std::mutex> lock(statsMutex_);
-            (withPress ? report_.pressRoundMs : report_.idleRoundMs).push_back(ms);
-            report_.roundsTouchingBus += touched;
-            report_.pressRoundsTouchingBus += touched && withPress;
+            EndRound(round, touched);
         }
         Sleep(kPollingIntervalMs);
     }
